@@ -1,0 +1,69 @@
+// Base of every scene object: its matrices, model bounds, name, GPU mesh, lit-pass
+// shader and physics handles. Draws itself in the lit pass and builds its actor.
+// NOTE: the physics actor keeps a pointer to name's characters; name must not change
+// while the actor exists.
+#pragma once
+
+#include <string>
+
+#include <glm/glm.hpp>
+
+#include "physics/PhysicsTypes.h"
+#include "render/Mesh.h"
+
+class Shader;
+namespace phys {
+class Physics;
+class Material;
+class TriangleMesh;
+class RigidActor;
+class RigidDynamic;
+class Shape;
+}  // namespace phys
+
+namespace ActorKind {
+enum : int { StaticMesh = 0, DynamicBox = 3 };
+}
+
+namespace object {
+
+class GameObject {
+public:
+    glm::mat4 modelMatrix;
+    glm::mat4 projectionViewMatrix;
+    glm::mat4 scaleMatrix;
+    glm::mat4 rotationMatrix;
+    glm::mat4 translationMatrix;
+    glm::vec3 boundsMax;
+    glm::vec3 boundsMin;
+    glm::mat4 lightSpaceMatrix;
+    std::string name;
+    Mesh mesh;
+    glm::mat4 projectionMatrix;
+    Shader* shader;
+    phys::Material* material;
+    phys::TriangleMesh* triangleMesh;
+    phys::RigidActor* staticActor;
+    phys::RigidDynamic* dynamicActor;
+    phys::Shape* shape;
+
+    GameObject();
+    GameObject(std::string name, Shader* shader, glm::mat4 projection);
+
+    virtual ~GameObject();
+    virtual void setBounds(float minX, float minY, float minZ, float maxX, float maxY, float maxZ);
+    virtual void translate(const glm::vec3& v);
+    virtual glm::vec3 getPosition();
+    virtual void setMesh(Mesh mesh);
+    virtual void scale(const glm::vec3& v);
+    virtual void rotate(float angle, const glm::vec3& axis);
+    virtual void setView(glm::mat4 view);
+    virtual void draw(float gamma);
+    virtual void update(float deltaMs);
+    virtual Shader* getShader();
+    virtual glm::mat4 toMat4(const phys::Matrix44& m);
+    virtual glm::mat4 getModelMatrix();
+    virtual void createActor(phys::Physics* physics, int kind);
+};
+
+}  // namespace object

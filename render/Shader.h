@@ -1,0 +1,17 @@
+// One linked GL program built from GLSL files. A missing file, a failed compile or
+// link ends the process.
+#pragma once
+
+#include <GL/glew.h>
+#include <string>
+
+class Shader {
+public:
+    GLuint program;
+    GLuint vertexShader;
+    GLuint fragmentShader;
+    GLuint geometryShader;
+
+    Shader(const std::string& vertexPath, const std::string& fragmentPath, const std::string& geometryPath);
+    static void compileShader(const std::string& path, GLenum type, GLuint& outId);
+};
