@@ -1,9 +1,9 @@
 // The game flow: free functions over the process-wide globals.
 #pragma once
 
+#include <SDL2/SDL.h>  // declares SDL_main(int argc, char* argv[]), the game's entry
 #include <string>
 
-int SDL_main(int argc, char* argv[]);
 void InitSystems();
 [[noreturn]] void FatalError(std::string message);
 void SetupLevel(int level);
