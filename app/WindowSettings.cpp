@@ -1,0 +1,42 @@
+#include "app/WindowSettings.h"
+
+#include "platform/IniReader.h"
+
+namespace {
+
+const char* const SettingsPath = "./settings.ini";
+const char* const SettingsSection = "window";
+constexpr int DefaultWidth = 1280;
+constexpr int DefaultHeight = 768;
+constexpr int DefaultRefreshRate = 60;
+constexpr int DefaultGamma = 1;
+constexpr int DefaultFullscreen = 0;
+
+// A width, height or refresh rate of 0 or less would divide by zero later on.
+int32_t PositiveOr(int value, int fallback) {
+    return value > 0 ? value : fallback;
+}
+
+int32_t WindowModeFromFile(int fullscreen) {
+    if (fullscreen == 0) return Windowed;
+    if (fullscreen == 1) return Fullscreen;
+    return Borderless;
+}
+
+}  // namespace
+
+WindowSettings ReadWindowSettings() {
+    return ReadWindowSettings(SettingsPath);
+}
+
+WindowSettings ReadWindowSettings(const std::string& path) {
+    const platform::IniReader ini(path);
+    WindowSettings settings;
+    settings.width = PositiveOr(ini.getInt(SettingsSection, "width", DefaultWidth), DefaultWidth);
+    settings.height = PositiveOr(ini.getInt(SettingsSection, "height", DefaultHeight), DefaultHeight);
+    settings.refreshRate =
+        PositiveOr(ini.getInt(SettingsSection, "refreshrate", DefaultRefreshRate), DefaultRefreshRate);
+    settings.gamma = static_cast<float>(ini.getInt(SettingsSection, "gamma", DefaultGamma));
+    settings.windowMode = WindowModeFromFile(ini.getInt(SettingsSection, "fullscreen", DefaultFullscreen));
+    return settings;
+}

@@ -1,0 +1,81 @@
+#include "platform/IniReader.h"
+
+#include <cctype>
+#include <climits>
+#include <fstream>
+
+namespace platform {
+
+namespace {
+
+std::string Trim(const std::string& text) {
+    const char* blanks = " \t\r\n\f\v";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) return std::string();
+    const size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+bool ParseDecimalInt(const std::string& text, int& out) {
+    const std::string t = Trim(text);
+    size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
+        ++i;
+    }
+    if (i == t.size()) return false;
+    long long value = 0;
+    for (; i < t.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(t[i]))) return false;
+        value = value * 10 + (t[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) return false;
+    }
+    if (negative) value = -value;
+    if (value < INT_MIN || value > INT_MAX) return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+IniReader::IniReader(const std::string& path) {
+    std::ifstream file(path);
+    if (!file) return;
+    std::string line;
+    std::string section;
+    bool firstLine = true;
+    while (std::getline(file, line)) {
+        // An editor may have saved the file with a UTF-8 byte-order mark.
+        if (firstLine && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        firstLine = false;
+        const std::string t = Trim(line);
+        if (t.empty() || t[0] == ';' || t[0] == '#') continue;
+        if (t[0] == '[') {
+            const size_t close = t.find(']');
+            section = close == std::string::npos ? std::string() : Lower(Trim(t.substr(1, close - 1)));
+            continue;
+        }
+        const size_t equals = t.find('=');
+        if (equals == std::string::npos) continue;
+        entries.push_back({section, Lower(Trim(t.substr(0, equals))), Trim(t.substr(equals + 1))});
+    }
+}
+
+int IniReader::getInt(const std::string& section, const std::string& key, int defaultValue) const {
+    const std::string wantedSection = Lower(Trim(section));
+    const std::string wantedKey = Lower(Trim(key));
+    for (const Entry& entry : entries) {
+        if (entry.section != wantedSection || entry.key != wantedKey) continue;
+        int value = 0;
+        return ParseDecimalInt(entry.value, value) ? value : defaultValue;
+    }
+    return defaultValue;
+}
+
+}  // namespace platform

@@ -1,0 +1,174 @@
+#include "render/Model.h"
+
+#include <FreeImage.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <assimp/Importer.hpp>
+#include <cfloat>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <utility>
+
+#include "objects/GameObject.h"
+#include "physics/Cooking.h"
+#include "platform/Pause.h"
+
+namespace {
+
+constexpr unsigned ImportFlags = aiProcess_Triangulate | aiProcess_FlipUVs;
+constexpr float DefaultShininess = 10.0f;
+// Stands in for a normal the file does not give: lit as if facing the sun's sky.
+const glm::vec3 DefaultNormal(0.0f, 1.0f, 0.0f);
+
+[[noreturn]] void FailModel() {
+    platform::Pause();
+    std::exit(1);
+}
+
+bool IsTriangle(const aiFace& face) {
+    return face.mNumIndices == 3;
+}
+
+}  // namespace
+
+Model::Model(std::string path)
+    : path(std::move(path)),
+      boundsMax(-FLT_MAX),
+      boundsMin(FLT_MAX),
+      mipmapMode(2),
+      linearFiltering(true) {}
+
+Model::~Model() = default;
+
+Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physics* /*physics*/) {
+    {
+        std::ifstream probe(path);
+        if (!probe.is_open()) {
+            std::cerr << "Failed to find Model-File" << std::endl;
+            std::cerr << "FilePath: " << path << std::endl;
+            FailModel();
+        }
+    }
+
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path.c_str(), ImportFlags);
+    if (!scene || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !scene->mRootNode) {
+        std::cerr << "Could not load meshObject" << std::endl;
+        std::cerr << importer.GetErrorString() << std::endl;
+        FailModel();
+    }
+    if (scene->mNumMeshes == 0 || !scene->mMeshes || !scene->mMeshes[0]) {
+        std::cerr << "Could not load meshObject" << std::endl;
+        std::cerr << "no mesh in " << path << std::endl;
+        FailModel();
+    }
+    const aiMesh* mesh = scene->mMeshes[0];
+
+    // Points and lines that triangulation leaves behind are neither cooked nor drawn.
+    std::vector<unsigned> indices;
+    indices.reserve(static_cast<size_t>(mesh->mNumFaces) * 3);
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        if (!IsTriangle(face)) continue;
+        indices.insert(indices.end(), face.mIndices, face.mIndices + 3);
+    }
+
+    if (owner) {
+        if (cooking) {
+            phys::TriangleMeshDesc desc;
+            desc.points.count = mesh->mNumVertices;
+            desc.points.stride = sizeof(aiVector3D);
+            desc.points.data = mesh->mVertices;
+            desc.triangles.count = static_cast<uint32_t>(indices.size() / 3);
+            desc.triangles.stride = 3 * sizeof(unsigned);
+            desc.triangles.data = indices.data();
+            owner->triangleMesh = cooking->createTriangleMesh(desc);
+        } else {
+            owner->triangleMesh = nullptr;
+            std::cerr << "Model: no cooking object, no collision mesh for " << path << std::endl;
+        }
+    }
+
+    const size_t slash = path.find_last_of('/');
+    directory = slash == std::string::npos ? path : path.substr(0, slash);
+
+    std::vector<Vertex> vertices;
+    vertices.reserve(mesh->mNumVertices);
+    const aiVector3D* uvs = mesh->HasTextureCoords(0) ? mesh->mTextureCoords[0] : nullptr;
+    for (unsigned i = 0; i < mesh->mNumVertices; ++i) {
+        const aiVector3D& p = mesh->mVertices[i];
+        const glm::vec3 position(p.x, p.y, p.z);
+        for (int axis = 0; axis < 3; ++axis) {
+            if (position[axis] > boundsMax[axis]) boundsMax[axis] = position[axis];
+            if (position[axis] < boundsMin[axis]) boundsMin[axis] = position[axis];
+        }
+        Vertex vertex;
+        vertex.position = position;
+        vertex.normal = mesh->mNormals ? glm::vec3(mesh->mNormals[i].x, mesh->mNormals[i].y, mesh->mNormals[i].z)
+                                       : DefaultNormal;
+        vertex.texCoords = uvs ? glm::vec2(uvs[i].x, uvs[i].y) : glm::vec2(0.0f);
+        vertices.push_back(vertex);
+    }
+
+    std::vector<MeshTexture> textures;
+    if (mesh->mMaterialIndex < scene->mNumMaterials) {
+        aiMaterial* material = scene->mMaterials[mesh->mMaterialIndex];
+        textures = loadTexturesOfType(material, aiTextureType_DIFFUSE, "texture_diffuse");
+        std::vector<MeshTexture> specular = loadTexturesOfType(material, aiTextureType_SPECULAR, "texture_specular");
+        textures.insert(textures.end(), specular.begin(), specular.end());
+    }
+
+    if (owner) owner->setBounds(boundsMin.x, boundsMin.y, boundsMin.z, boundsMax.x, boundsMax.y, boundsMax.z);
+    return Mesh(std::move(vertices), std::move(indices), std::move(textures));
+}
+
+std::vector<MeshTexture> Model::loadTexturesOfType(aiMaterial* material, aiTextureType type, std::string typeName) {
+    std::vector<MeshTexture> textures;
+    for (unsigned i = 0; i < aiGetMaterialTextureCount(material, type); ++i) {
+        aiString name;
+        aiGetMaterialTexture(material, type, i, &name, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        MeshTexture texture;
+        texture.id = loadTextureFile(name.C_Str(), directory);
+        texture.type = typeName;
+        texture.path = name.C_Str();
+        texture.shininess = DefaultShininess;
+        aiGetMaterialFloatArray(material, AI_MATKEY_SHININESS, &texture.shininess, nullptr);
+        textures.push_back(texture);
+    }
+    return textures;
+}
+
+unsigned Model::loadTextureFile(const char* name, std::string directory) {
+    const std::string file = directory + "/" + name;
+    GLuint id = 0;
+    glGenTextures(1, &id);
+
+    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(file.c_str(), 0);
+    FIBITMAP* loaded = format == FIF_UNKNOWN ? nullptr : FreeImage_Load(format, file.c_str(), 0);
+    FIBITMAP* converted = loaded ? FreeImage_ConvertTo32Bits(loaded) : nullptr;
+    if (loaded) FreeImage_Unload(loaded);
+    unsigned width = 0;
+    unsigned height = 0;
+    const void* pixels = nullptr;
+    if (converted) {
+        FreeImage_FlipVertical(converted);
+        width = FreeImage_GetWidth(converted);
+        height = FreeImage_GetHeight(converted);
+        pixels = FreeImage_GetBits(converted);
+    }
+
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
+                 GL_UNSIGNED_BYTE, pixels);
+    // Mode 1 and 2 ask for a mip chain; the filters below never sample it.
+    if ((mipmapMode == 1 || mipmapMode == 2) && width > 0 && height > 0) glGenerateMipmap(GL_TEXTURE_2D);
+    const GLint filter = linearFiltering ? GL_LINEAR : GL_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (converted) FreeImage_Unload(converted);
+    return id;
+}

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# A normal start: the console lines in order, the loading screen, and Esc in the intro.
+source "$(dirname "$0")/lib.sh"
+prepare_workdir
+start_game
+
+# Freeze the game right after the loading screen was presented (the set-up prints
+# "PhysX initialized" after it), so the screenshot cannot race the first frame.
+for i in $(seq 1 3000); do
+  grep -qF "PhysX initialized" "$LOG" 2>/dev/null && break
+  kill -0 "$GAME_PID" 2>/dev/null || fail "game ended during start-up"
+  sleep 0.01
+done
+kill -STOP "$GAME_PID"
+loading=$(shot loading)
+kill -CONT "$GAME_PID"
+
+# "LOADING LEVEL 1" in (0.5, 0.8, 0.2) near the bottom, starting at x = 1280 / 3.
+green=$(count_colour "$loading" 127 204 51 12 "854x60+426+700")
+left=$(count_colour "$loading" 127 204 51 12 "420x768+0+0")
+[ "$green" -gt 300 ] || fail "loading text not found near the bottom ($green pixels)"
+[ "$left" -eq 0 ] || fail "loading text starts left of width/3 ($left pixels)"
+
+wait_for_line "Loaded ShadowMap" 60
+expected=$(cat <<'LINES'
+Starting quorvane...
+
+SDL initialized
+
+OpenGL initialized
+
+Loaded Shader from file: ./res/Shader/complex.vert
+Loaded Shader from file: ./res/Shader/complex.frag
+Loaded Shader from file: ./res/Shader/text.vert
+Loaded Shader from file: ./res/Shader/text.frag
+Loaded Shader from file: ./res/Shader/shadowMapsQuad.vert
+Loaded Shader from file: ./res/Shader/shadowMapsQuad.frag
+Loaded Shader from file: ./res/Shader/shadowMapShader.vert
+Loaded Shader from file: ./res/Shader/shadowMapShader.frag
+Loaded Shader from file: ./res/Shader/skybox.vert
+Loaded Shader from file: ./res/Shader/skybox.frag
+Loaded Shader from file: ./res/Shader/particle.vert
+Loaded Shader from file: ./res/Shader/particle.frag
+All shaders in ShaderManager loaded!!!
+
+LINES
+)
+actual=$(head -n 22 "$LOG")
+[ "$actual" = "$expected" ] || { diff <(echo "$expected") <(echo "$actual") || true; fail "start-up console differs"; }
+grep -qF "PhysX initialized" "$LOG" || fail "no level set-up line"
+
+sleep 1
+send_key Escape
+rc=$(wait_exit 20)
+[ "$rc" = 0 ] || fail "Esc in the intro ended with exit code $rc"
+echo "PASS startup"
