@@ -1,0 +1,65 @@
+#include "render/ShadowMap.h"
+
+#include <iostream>
+
+#include <glm/gtc/type_ptr.hpp>
+
+#include "app/Globals.h"
+#include "objects/GameObject.h"
+#include "render/Shader.h"
+
+namespace service {
+
+ShadowMap::ShadowMap() {
+    glGenFramebuffers(1, &depthMapFBO);
+    glGenTextures(1, &depthMap);
+    glBindTexture(GL_TEXTURE_2D, depthMap);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, width, height, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    // Outside the map counts as farthest depth: lit.
+    const float border[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthMap, 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        std::cerr << "ShadowMap: framebuffer incomplete (status 0x" << std::hex << status << std::dec
+                  << "), no shadows" << std::endl;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    std::cout << "Loaded ShadowMap\n" << std::endl;
+}
+
+ShadowMap::~ShadowMap() {
+    if (depthMapFBO != 0) glDeleteFramebuffers(1, &depthMapFBO);
+    if (depthMap != 0) glDeleteTextures(1, &depthMap);
+}
+
+GLuint ShadowMap::getDepthMap() {
+    return depthMap;
+}
+
+void ShadowMap::render(std::vector<object::GameObject*> objects, Shader* depthShader) {
+    glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+    glViewport(0, 0, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    for (object::GameObject* object : objects) {
+        const glm::mat4 depthMVP = (lightProjection * lightView) * object->modelMatrix;
+        glUseProgram(depthShader->program);
+        glUniformMatrix4fv(glGetUniformLocation(depthShader->program, "depthMVP"), 1, GL_FALSE,
+                           glm::value_ptr(depthMVP));
+        glBindVertexArray(object->mesh.vao);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(object->mesh.indices.size()), GL_UNSIGNED_INT, nullptr);
+        glBindVertexArray(0);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+}  // namespace service

@@ -1,0 +1,36 @@
+// The sun's shadow map: a 5000 x 5000 depth texture in its own framebuffer, filled each
+// frame by a depth-only pass over the scene objects. Owns the framebuffer and the texture.
+// NOTE: render() leaves the viewport at the map's size and the clear colour magenta.
+#pragma once
+
+#include <GL/glew.h>
+#include <vector>
+
+class Shader;
+namespace object {
+class GameObject;
+}
+
+namespace service {
+
+class ShadowMap {
+public:
+    static constexpr int Size = 5000;
+
+    int width = Size;
+    int height = Size;
+    GLuint depthMapFBO = 0;
+    GLuint depthMap = 0;
+
+    ShadowMap();
+    // Deletes the framebuffer and the depth texture (about 100 MB of GPU memory).
+    virtual ~ShadowMap();
+    ShadowMap(const ShadowMap&) = delete;
+    ShadowMap& operator=(const ShadowMap&) = delete;
+
+    virtual GLuint getDepthMap();
+    // Depth of every object from the sun, drawn with depthShader ("depthMVP").
+    void render(std::vector<object::GameObject*> objects, Shader* depthShader);
+};
+
+}  // namespace service

@@ -1,0 +1,5 @@
+#version 430 core
+// Depth only: the framebuffer has no colour attachment.
+
+void main() {
+}

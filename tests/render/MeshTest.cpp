@@ -1,0 +1,148 @@
+// The GPU mesh: vertex layout, what a draw sends, and releasing the GL objects.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <fstream>
+
+#include "GlTestContext.h"
+#include "RenderTestSupport.h"
+#include "objects/GameObject.h"
+#include "render/Model.h"
+#include "render/Mesh.h"
+#include "render/Shader.h"
+
+namespace {
+
+Mesh TwoTriangles(std::vector<MeshTexture> textures = {}) {
+    std::vector<Vertex> vertices = {{{0, 0, 0}, {0, 0, 1}, {0, 0}},
+                                    {{1, 0, 0}, {0, 0, 1}, {1, 0}},
+                                    {{1, 1, 0}, {0, 0, 1}, {1, 1}},
+                                    {{0, 1, 0}, {0, 0, 1}, {0, 1}}};
+    return Mesh(vertices, {0, 1, 2, 0, 2, 3}, std::move(textures));
+}
+
+GLuint NewTexture() {
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);  // a name becomes a texture object once bound
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return id;
+}
+
+// Samplers for two diffuse and one specular map, all of which the colour depends on.
+Shader* MaterialProbeShader() {
+    static Shader* shader = nullptr;
+    if (shader) return shader;
+    const std::string base = "/tmp/qv-mesh-probe-" + std::to_string(getpid());
+    const std::string vert = base + ".vert";
+    const std::string frag = base + ".frag";
+    std::ofstream(vert) << "#version 430 core\nlayout(location = 0) in vec3 p;\n"
+                           "void main() { gl_Position = vec4(p, 1.0); }\n";
+    std::ofstream(frag) << "#version 430 core\nstruct Material { sampler2D texture_diffuse1; sampler2D "
+                           "texture_diffuse2; sampler2D texture_specular1; float shininess; };\n"
+                           "uniform Material material;\nout vec4 c;\nvoid main() { c = texture(material.texture_diffuse1, "
+                           "vec2(0.0)) + texture(material.texture_diffuse2, vec2(0.0)) + "
+                           "texture(material.texture_specular1, vec2(0.0)) * material.shininess; }\n";
+    testing::internal::CaptureStdout();
+    shader = new Shader(vert, frag, "");
+    testing::internal::GetCapturedStdout();
+    std::remove(vert.c_str());
+    std::remove(frag.c_str());
+    return shader;
+}
+
+GLint UniformInt(GLuint program, const char* name) {
+    GLint value = -1;
+    glGetUniformiv(program, glGetUniformLocation(program, name), &value);
+    return value;
+}
+
+}  // namespace
+
+TEST(Vertex, Is32BytesWithAttributesAt0_12_24) {
+    EXPECT_EQ(sizeof(Vertex), 32u);
+    EXPECT_EQ(offsetof(Vertex, position), 0u);
+    EXPECT_EQ(offsetof(Vertex, normal), 12u);
+    EXPECT_EQ(offsetof(Vertex, texCoords), 24u);
+}
+
+TEST(Mesh, DefaultMeshHasNoNamesAndReleasesWithoutGl) {
+    Mesh mesh;
+    EXPECT_EQ(mesh.vao, 0u);
+    mesh.release();  // no context needed: nothing to delete
+    EXPECT_EQ(mesh.vao, 0u);
+}
+
+TEST(Mesh, LoadedMeshDrawsEveryIndex) {
+    if (!EnsureGlContext()) GTEST_SKIP() << "no display";
+    Shader* shader = MaterialProbeShader();
+    object::GameObject owner;
+    rendertest::RecordingCooking cooking;
+    Mesh mesh = Model(rendertest::DataDir() + "/bare.obj").load(&owner, &cooking, nullptr);
+    owner.triangleMesh->release();
+    ASSERT_EQ(mesh.indices.size(), 6u);
+    glUseProgram(shader->program);
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    mesh.draw(shader);
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    GLuint primitives = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
+    glDeleteQueries(1, &query);
+    EXPECT_EQ(primitives, mesh.indices.size() / 3);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    mesh.release();
+}
+
+TEST(Mesh, DrawPutsEachTextureOnItsOwnUnitWithNumberedSamplers) {
+    if (!EnsureGlContext()) GTEST_SKIP() << "no display";
+    Shader* shader = MaterialProbeShader();
+    std::vector<MeshTexture> textures = {{NewTexture(), "texture_diffuse", "a.png", 24.0f},
+                                         {NewTexture(), "texture_specular", "s.png", 24.0f},
+                                         {NewTexture(), "texture_diffuse", "b.png", 24.0f}};
+    Mesh mesh = TwoTriangles(textures);
+    glUseProgram(shader->program);
+    mesh.draw(shader);
+    mesh.draw(shader);  // numbering restarts on every draw
+
+    EXPECT_EQ(UniformInt(shader->program, "material.texture_diffuse1"), 0);
+    EXPECT_EQ(UniformInt(shader->program, "material.texture_specular1"), 1);
+    EXPECT_EQ(UniformInt(shader->program, "material.texture_diffuse2"), 2);
+    GLfloat shininess = 0.0f;
+    glGetUniformfv(shader->program, glGetUniformLocation(shader->program, "material.shininess"), &shininess);
+    EXPECT_FLOAT_EQ(shininess, 24.0f);
+
+    GLint bound = -1;
+    for (GLuint unit = 1; unit < 3; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(static_cast<GLuint>(bound), textures[unit].id);
+    }
+    glActiveTexture(GL_TEXTURE0);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0) << "unit 0 is cleared after the draw";
+    mesh.release();
+}
+
+TEST(Mesh, ReleaseDeletesBuffersAndTexturesOnceWhileCopiesKeepTheirNames) {
+    if (!EnsureGlContext()) GTEST_SKIP() << "no display";
+    Mesh owner = TwoTriangles({{NewTexture(), "texture_diffuse", "a.png", 10.0f}});
+    const Mesh copy = owner;
+    EXPECT_EQ(copy.vao, owner.vao);
+    EXPECT_EQ(copy.textures[0].id, owner.textures[0].id);
+
+    owner.release();
+    EXPECT_FALSE(glIsVertexArray(copy.vao));
+    EXPECT_FALSE(glIsBuffer(copy.vbo));
+    EXPECT_FALSE(glIsBuffer(copy.ebo));
+    EXPECT_FALSE(glIsTexture(copy.textures[0].id));
+    EXPECT_EQ(owner.vao, 0u);
+    EXPECT_EQ(owner.textures[0].id, 0u);
+    EXPECT_EQ(owner.indices.size(), 6u) << "the lists stay";
+    owner.release();  // a second release deletes nothing further
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}

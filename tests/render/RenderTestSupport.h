@@ -1,0 +1,158 @@
+// Helpers shared by the rendering tests: a cooking stand-in that records what it is
+// given, an offscreen colour target to read pixels back, the process's RSS, file paths.
+#pragma once
+
+#include <GL/glew.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <glm/glm.hpp>
+
+#include "physics/Cooking.h"
+#include "physics/TriangleMesh.h"
+
+namespace rendertest {
+
+// The folder of this file's data, found from the source path so any working directory works.
+inline std::string DataDir() {
+    const std::string here = __FILE__;
+    return here.substr(0, here.find_last_of('/')) + "/data";
+}
+
+inline long ResidentKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+class RecordedTriangleMesh : public phys::TriangleMesh {
+public:
+    uint32_t vertices = 0;
+    uint32_t triangles = 0;
+    uint32_t getNbVertices() const override { return vertices; }
+    uint32_t getNbTriangles() const override { return triangles; }
+    glm::vec3 getLocalBoundsMin() const override { return glm::vec3(0.0f); }
+    glm::vec3 getLocalBoundsMax() const override { return glm::vec3(0.0f); }
+    void release() override { delete this; }
+};
+
+// Copies every description it gets; returns a mesh that the caller releases.
+class RecordingCooking : public phys::Cooking {
+public:
+    int calls = 0;
+    std::vector<glm::vec3> points;
+    std::vector<uint32_t> indices;
+    uint32_t pointStride = 0;
+    uint32_t triangleStride = 0;
+
+    phys::TriangleMesh* createTriangleMesh(const phys::TriangleMeshDesc& desc) override {
+        ++calls;
+        pointStride = desc.points.stride;
+        triangleStride = desc.triangles.stride;
+        points.assign(static_cast<const glm::vec3*>(desc.points.data),
+                      static_cast<const glm::vec3*>(desc.points.data) + desc.points.count);
+        indices.assign(static_cast<const uint32_t*>(desc.triangles.data),
+                       static_cast<const uint32_t*>(desc.triangles.data) + desc.triangles.count * 3);
+        auto* mesh = new RecordedTriangleMesh;
+        mesh->vertices = desc.points.count;
+        mesh->triangles = desc.triangles.count;
+        return mesh;
+    }
+    void release() override {}
+};
+
+// An RGBA8 + depth framebuffer of the window's size, bound while it lives.
+class OffscreenTarget {
+public:
+    OffscreenTarget(int width, int height) : width_(width), height_(height) {
+        glGenFramebuffers(1, &fbo_);
+        glGenRenderbuffers(2, buffers_);
+        glBindRenderbuffer(GL_RENDERBUFFER, buffers_[0]);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        glBindRenderbuffer(GL_RENDERBUFFER, buffers_[1]);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers_[0]);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers_[1]);
+        glViewport(0, 0, width, height);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    ~OffscreenTarget() {
+        GLint bound = 0;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+        if (static_cast<GLuint>(bound) == fbo_) glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &fbo_);
+        glDeleteRenderbuffers(2, buffers_);
+    }
+    OffscreenTarget(const OffscreenTarget&) = delete;
+    OffscreenTarget& operator=(const OffscreenTarget&) = delete;
+
+    bool complete() const { return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE; }
+    // Whole image, rows from the bottom, 4 bytes a pixel.
+    std::vector<unsigned char> pixels() const {
+        std::vector<unsigned char> data(static_cast<size_t>(width_) * height_ * 4);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, data.data());
+        return data;
+    }
+    glm::ivec3 pixel(int x, int y) const {
+        unsigned char rgba[4] = {0, 0, 0, 0};
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        return glm::ivec3(rgba[0], rgba[1], rgba[2]);
+    }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    int width_;
+    int height_;
+    GLuint fbo_ = 0;
+    GLuint buffers_[2] = {0, 0};
+};
+
+// A fresh folder under /tmp, removed with its files at the end of the test.
+class TempDir {
+public:
+    TempDir() {
+        char pattern[] = "/tmp/qv-render-XXXXXX";
+        path_ = mkdtemp(pattern);
+    }
+    ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Runs a test body in another working directory and comes back.
+class ScopedChdir {
+public:
+    explicit ScopedChdir(const std::string& dir) {
+        char buffer[4096];
+        previous_ = getcwd(buffer, sizeof(buffer)) ? buffer : ".";
+        ok_ = chdir(dir.c_str()) == 0;
+    }
+    ~ScopedChdir() {
+        if (chdir(previous_.c_str()) != 0) std::abort();
+    }
+    bool ok() const { return ok_; }
+
+private:
+    std::string previous_;
+    bool ok_ = false;
+};
+
+}  // namespace rendertest

@@ -1,0 +1,126 @@
+// Building a level's GL resources over and over must not grow the process: every
+// mesh, texture, sky box and shadow map made for a level is freed with it.
+#include <gtest/gtest.h>
+
+#include <FreeImage.h>
+#include <malloc.h>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "GlTestContext.h"
+#include "RenderTestSupport.h"
+#include "objects/GameObject.h"
+#include "render/Model.h"
+#include "render/ShaderManager.h"
+#include "render/ShadowMap.h"
+#include "render/SkyBox.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int Levels = 50;
+constexpr long AllowedGrowthKb = 8 * 1024;
+
+// The game's six models when they are staged, otherwise the test models twice over.
+std::vector<std::string> ModelPaths() {
+    const std::string cwd = fs::current_path().string();
+    std::vector<std::string> paths;
+    for (const char* name : {"Character.obj", "spielfeld.obj", "Wall.obj", "testQuader.obj", "Fass.obj", "Smoke.obj"}) {
+        paths.push_back(cwd + "/res/Models/" + name);
+    }
+    for (const std::string& path : paths) {
+        if (!fs::exists(path)) {
+            const std::string data = rendertest::DataDir();
+            return {data + "/layered.obj", data + "/bare.obj", data + "/textured.ply",
+                    data + "/layered.obj", data + "/bare.obj", data + "/textured.ply"};
+        }
+    }
+    return paths;
+}
+
+// Sky faces of a realistic size, for when the game's own are not staged.
+void WriteSkyFaces(const std::string& dir) {
+    const std::string folder = dir + "/res/skybox/ltblue/";
+    fs::create_directories(folder);
+    for (const char* name : {"left.png", "right.png", "top.png", "bot.png", "back.png", "front.png"}) {
+        FIBITMAP* image = FreeImage_Allocate(512, 512, 24);
+        FreeImage_Save(FIF_PNG, image, (folder + name).c_str(), 0);
+        FreeImage_Unload(image);
+    }
+}
+
+struct Level {
+    std::vector<std::unique_ptr<object::GameObject>> objects;
+    std::unique_ptr<SkyBox> sky;
+    std::unique_ptr<service::ShadowMap> shadowMap;
+};
+
+// What is still in use: the driver lets go of the last drawn framebuffer only when it draws
+// to another one, and freed heap pages go back to the system first.
+long LiveKb() {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glFinish();
+    malloc_trim(0);
+    return rendertest::ResidentKb();
+}
+
+// Returns the process size while the level is alive.
+long BuildDrawRelease(const std::vector<std::string>& models, ShaderManager& shaders,
+                      rendertest::RecordingCooking& cooking) {
+    Level level;
+    std::vector<object::GameObject*> renderList;
+    for (const std::string& path : models) {
+        level.objects.emplace_back(new object::GameObject());
+        object::GameObject* object = level.objects.back().get();
+        Model model(path);
+        object->mesh = model.load(object, &cooking, nullptr);
+        renderList.push_back(object);
+    }
+    level.sky.reset(new SkyBox("skybox", shaders.skyboxShader));
+    level.sky->setup();
+    level.shadowMap.reset(new service::ShadowMap());
+    level.shadowMap->render(renderList, shaders.shadowMapShader);
+    const long alive = LiveKb();
+
+    for (auto& object : level.objects) {
+        object->mesh.release();
+        if (object->triangleMesh) object->triangleMesh->release();
+    }
+    glFinish();
+    return alive;
+}
+
+}  // namespace
+
+TEST(ResourceMemory, FiftyLevelBuildsKeepTheProcessSize) {
+    if (!EnsureGlContext()) GTEST_SKIP() << "no display";
+    testing::internal::CaptureStdout();
+    ShaderManager shaders;
+    testing::internal::GetCapturedStdout();
+    const std::vector<std::string> models = ModelPaths();
+
+    rendertest::TempDir temp;
+    const bool ownSky = !fs::exists("./res/skybox/ltblue/left.png");
+    if (ownSky) WriteSkyFaces(temp.path());
+    rendertest::ScopedChdir cd(ownSky ? temp.path() : fs::current_path().string());
+    rendertest::RecordingCooking cooking;
+
+    testing::internal::CaptureStdout();
+    long alive = 0;
+    for (int warmUp = 0; warmUp < 2; ++warmUp) alive = BuildDrawRelease(models, shaders, cooking);
+    const long before = LiveKb();
+    for (int level = 0; level < Levels; ++level) BuildDrawRelease(models, shaders, cooking);
+    const long after = LiveKb();
+    const std::string printed = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(printed.find("failed to load"), std::string::npos) << printed.substr(0, 300);
+    std::cout << "RSS over " << Levels << " level builds (" << models[0] << " ...): " << before << " kB -> " << after
+              << " kB, growth " << (after - before) << " kB; one level alive adds " << (alive - before) << " kB"
+              << std::endl;
+    RecordProperty("rss_growth_kb", static_cast<int>(after - before));
+    EXPECT_LT(after - before, AllowedGrowthKb);
+    EXPECT_GT(alive - before, 10 * AllowedGrowthKb) << "the measure must see a level's resources at all";
+}

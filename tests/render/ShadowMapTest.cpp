@@ -1,0 +1,146 @@
+// The sun's matrices and the shadow map: framebuffer, console line, the depth pass.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "GlTestContext.h"
+#include "app/Globals.h"
+#include "objects/GameObject.h"
+#include "render/ShaderManager.h"
+#include "render/ShadowMap.h"
+
+namespace {
+
+ShaderManager* Shaders() {
+    static ShaderManager* manager = [] {
+        testing::internal::CaptureStdout();
+        auto* made = new ShaderManager();
+        testing::internal::GetCapturedStdout();
+        return made;
+    }();
+    return manager;
+}
+
+// A flat square of half size `half` in the y = 0 plane.
+Mesh Square(float half) {
+    const glm::vec3 up(0, 1, 0);
+    std::vector<Vertex> vertices = {{{-half, 0, -half}, up, {0, 0}},
+                                    {{half, 0, -half}, up, {1, 0}},
+                                    {{half, 0, half}, up, {1, 1}},
+                                    {{-half, 0, half}, up, {0, 1}}};
+    return Mesh(vertices, {0, 2, 1, 0, 3, 2}, {});
+}
+
+// Depth-map texel that a world point falls on, and the depth it would store there.
+glm::vec3 LightTexel(const glm::vec3& world) {
+    const glm::vec4 clip = lightProjection * lightView * glm::vec4(world, 1.0f);
+    const glm::vec3 unit = glm::vec3(clip) / clip.w * 0.5f + 0.5f;
+    return {unit.x * service::ShadowMap::Size, unit.y * service::ShadowMap::Size, unit.z};
+}
+
+float StoredDepth(const service::ShadowMap& map, const glm::vec3& texel) {
+    float depth = -1.0f;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, map.depthMapFBO);
+    glReadPixels(static_cast<int>(texel.x), static_cast<int>(texel.y), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    return depth;
+}
+
+service::ShadowMap* NewMapQuietly() {
+    testing::internal::CaptureStdout();
+    auto* map = new service::ShadowMap();
+    testing::internal::GetCapturedStdout();
+    return map;
+}
+
+class ShadowMapTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!EnsureGlContext()) GTEST_SKIP() << "no display";
+        Shaders();
+        glEnable(GL_DEPTH_TEST);
+    }
+};
+
+}  // namespace
+
+TEST(SunMatrices, LightViewLooksFromTwoTwoZeroAtTheOrigin) {
+    const glm::vec4 columns[4] = {
+        {0.0f, -0.7071068f, 0.7071068f, 0.0f}, {0.0f, 0.7071068f, 0.7071068f, 0.0f}, {-1, 0, 0, 0}, {0, 0, -2.8284271f, 1}};
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) EXPECT_NEAR(lightView[c][r], columns[c][r], 1e-6f) << c << "," << r;
+    }
+}
+
+TEST(SunMatrices, LightProjectionIsTheFixedOrthoBox) {
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            const float expected = c != r ? 0.0f : c < 2 ? 1.0f / 140.0f : c == 2 ? -0.025f : 1.0f;
+            EXPECT_FLOAT_EQ(lightProjection[c][r], expected) << c << "," << r;
+        }
+    }
+}
+
+TEST_F(ShadowMapTest, BuildsACompleteDepthOnlyFramebuffer) {
+    testing::internal::CaptureStdout();
+    service::ShadowMap map;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Loaded ShadowMap\n\n");
+    EXPECT_EQ(map.width, 5000);
+    EXPECT_EQ(map.height, 5000);
+    EXPECT_EQ(map.getDepthMap(), map.depthMap);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, map.depthMapFBO);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    GLint attached = 0;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME,
+                                          &attached);
+    EXPECT_EQ(static_cast<GLuint>(attached), map.depthMap);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    glBindTexture(GL_TEXTURE_2D, map.depthMap);
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 5000);
+    GLfloat border[4] = {0, 0, 0, 0};
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+    EXPECT_FLOAT_EQ(border[0], 1.0f);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+TEST_F(ShadowMapTest, DepthPassStoresTheObjectAndLeavesTheRestFar) {
+    std::unique_ptr<service::ShadowMap> map(NewMapQuietly());
+    object::GameObject floor;
+    floor.mesh = Square(10.0f);
+    floor.modelMatrix = glm::translate(glm::mat4(1.0f), glm::vec3(20.0f, 0.0f, 0.0f));
+
+    map->render({&floor}, Shaders()->shadowMapShader);
+
+    const glm::vec3 onObject = LightTexel({20.0f, 0.0f, 0.0f});
+    EXPECT_NEAR(StoredDepth(*map, onObject), onObject.z, 1e-3f);
+    EXPECT_LT(StoredDepth(*map, onObject), 1.0f);
+    EXPECT_LT(StoredDepth(*map, LightTexel({27.0f, 0.0f, -7.0f})), 1.0f);
+    EXPECT_FLOAT_EQ(StoredDepth(*map, LightTexel({0.0f, 0.0f, 0.0f})), 1.0f);
+    EXPECT_FLOAT_EQ(StoredDepth(*map, LightTexel({20.0f, 0.0f, 30.0f})), 1.0f);
+
+    GLint value[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, value);
+    EXPECT_EQ(value[0], 0);
+    glGetIntegerv(GL_VIEWPORT, value);
+    EXPECT_EQ(value[2], 5000);
+    GLfloat clear[4] = {0, 0, 0, 0};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(glm::vec4(clear[0], clear[1], clear[2], clear[3]), glm::vec4(1, 0, 1, 1));
+    floor.mesh.release();
+}
+
+TEST_F(ShadowMapTest, EmptyListClearsToFarAndDestructorFreesTheGlObjects) {
+    service::ShadowMap* map = NewMapQuietly();
+    map->render({}, Shaders()->shadowMapShader);
+    EXPECT_FLOAT_EQ(StoredDepth(*map, {2500.0f, 2500.0f, 0.0f}), 1.0f);
+    const GLuint fbo = map->depthMapFBO, texture = map->depthMap;
+    delete map;
+    EXPECT_FALSE(glIsFramebuffer(fbo));
+    EXPECT_FALSE(glIsTexture(texture));
+}
