@@ -62,6 +62,12 @@ Character::Character(std::string name, Shader* shader, glm::mat4 projection)
 }
 
 Character::~Character() {
+    // The controller owns its actor: it goes with the controller, not with releasePhysics.
+    staticActor = nullptr;
+    if (controller) controller->release();
+    controller = nullptr;
+    releasePhysics();
+    releaseModel();
     delete controllerFilters;
 }
 
@@ -144,7 +150,7 @@ void Character::applyGroundRules(float s, std::vector<Hex*>& hexes) {
     if (std::strcmp(touchedName, "wall1") == 0) dead = true;
 
     if (std::strstr(touchedName, "moving")) {
-        // Ride the tile along z; no ground push, or the box would sink into it.
+        // Ride the tile along z; no ground push while riding.
         const glm::dvec3 position = controller->getPosition();
         controller->setPosition(glm::dvec3(position.x, position.y, static_cast<double>(touched->getGlobalPose().p.z)));
     } else {
@@ -195,6 +201,9 @@ void InitCharacterPhysics() {
     desc.halfForwardExtent = static_cast<float>(static_cast<double>(size.z) / 1.5);
 
     character->controller = controllerManager->createController(desc);
+    // The controller's box holds the material from here on; drop the creator's reference so
+    // that it goes with the controller.
+    controllerMaterial->release();
     if (character->controller) {
         character->staticActor = character->controller->getActor();
         character->staticActor->setName(ControllerActorName);

@@ -1,8 +1,8 @@
 // The player: a scene object on a box character controller. Turns the held keys into a
 // heading and a move, applies the death, ride and tile rules, and owns the free body
 // "dynamic" that takes over on the goal tile. Owns its controller filters.
-// NOTE: the controller, its actor and the free body belong to the level's scene and go
-// with it; the destructor frees only the filters.
+// NOTE: delete it before the level's scene is released: the destructor releases the
+// controller with its actor, the free body, the model's mesh and the filters.
 #pragma once
 
 #include <cstdint>

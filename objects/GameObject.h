@@ -64,6 +64,15 @@ public:
     virtual glm::mat4 toMat4(const phys::Matrix44& m);
     virtual glm::mat4 getModelMatrix();
     virtual void createActor(phys::Physics* physics, int kind);
+
+protected:
+    // Releases the actor built by createActor (taking it out of its scene), its shape and
+    // material, and nulls the handles. For subclasses whose actor is their own.
+    // NOTE: call it before the scene holding the actor is released.
+    void releasePhysics();
+    // Deletes the mesh's GL objects and releases triangleMesh: only for the object that
+    // loaded them, never for one that holds a copy.
+    void releaseModel();
 };
 
 }  // namespace object

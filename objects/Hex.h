@@ -41,8 +41,10 @@ public:
     static float hexTime;
 
     Hex(std::string name, Shader* shader, glm::mat4 projection, Mesh burstMesh);
-    // Releases the tile's own actor, material and burst. The start tile ("hex") also
-    // releases the shared mesh GL objects and triangle mesh; delete it after its clones.
+    // Releases the tile's own actor (leaving the scene), shape, material and burst. A
+    // tile that is no clone (the start tile) also deletes the mesh GL objects and releases
+    // the triangle mesh that its clones share: delete it after them.
+    // NOTE: delete tiles before releasing the scene that holds their actors.
     ~Hex() override;
 
     // Builds the static actor at position and the burst; the caller adds the actor to

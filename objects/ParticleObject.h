@@ -15,10 +15,10 @@ namespace phys {
 class Cooking;
 }
 
-namespace object {
-
 // One full-range draw of randomEngine scaled into [0, 1] (1.0 is possible).
 float RandomUnitFloat();
+
+namespace object {
 
 class ParticleObject : public GameObject {
 public:

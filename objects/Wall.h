@@ -1,0 +1,28 @@
+// The static wall "wall1" that swings from side to side along x from level 2 on.
+// Owns its actor, shape, material (set by its creator), mesh GL objects and triangle mesh.
+#pragma once
+
+#include <string>
+
+#include <glm/glm.hpp>
+
+#include "objects/GameObject.h"
+
+namespace object {
+
+class Wall : public GameObject {
+public:
+    float time;       // milliseconds summed over the updates
+    float amplitude;  // half the width of the swing
+    float baseX;      // centre of the swing
+
+    Wall(std::string name, Shader* shader, glm::mat4 projection);
+    // NOTE: delete it before releasing the scene that holds its actor.
+    ~Wall() override;
+
+    void setView(glm::mat4 view) override;
+    // Sets the actor's pose on the swing at the summed time and rebuilds modelMatrix.
+    void update(float deltaMs) override;
+};
+
+}  // namespace object

@@ -1,0 +1,132 @@
+// Helpers shared by the scene-object tests: the process's physics objects, a scene,
+// cooked collision meshes, a temporary folder to run the level loader in, and a check
+// for the model files the GL tests load.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <glm/glm.hpp>
+
+#include "app/Globals.h"
+#include "physics/Cooking.h"
+#include "physics/Foundation.h"
+#include "physics/Physics.h"
+#include "physics/Scene.h"
+#include "physics/TriangleMesh.h"
+
+namespace objtest {
+
+class QuietErrors : public phys::ErrorCallback {
+public:
+    std::vector<std::string> messages;
+    void reportError(phys::ErrorCode, const char* message, const char*, int) override {
+        messages.push_back(message);
+    }
+};
+
+// One foundation per process: the globals `physics` and `cooking` are reused when some
+// other test of this binary made them first.
+inline bool EnsurePhysics() {
+    static QuietErrors errors;
+    if (physics == nullptr) {
+        if (foundation == nullptr) foundation = phys::createFoundation(errors);
+        if (foundation != nullptr) physics = phys::createPhysics(foundation);
+    }
+    if (physics != nullptr && cooking == nullptr) cooking = phys::createCooking(physics);
+    return physics != nullptr && cooking != nullptr;
+}
+
+inline phys::Scene* NewScene() {
+    phys::SceneDesc desc;
+    desc.gravity = glm::vec3(0.0f, -9.8f, 0.0f);
+    desc.workerThreads = 1;
+    return physics->createScene(desc);
+}
+
+inline phys::TriangleMesh* Cook(const std::vector<glm::vec3>& points, const std::vector<uint32_t>& indices) {
+    phys::TriangleMeshDesc desc;
+    desc.points.count = static_cast<uint32_t>(points.size());
+    desc.points.data = points.data();
+    desc.triangles.count = static_cast<uint32_t>(indices.size() / 3);
+    desc.triangles.data = indices.data();
+    return cooking->createTriangleMesh(desc);
+}
+
+// A closed box from min to max, wound outwards.
+inline phys::TriangleMesh* CookBox(const glm::vec3& min, const glm::vec3& max) {
+    std::vector<glm::vec3> points;
+    for (int i = 0; i < 8; ++i) {
+        points.emplace_back((i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y, (i & 4) ? max.z : min.z);
+    }
+    const std::vector<uint32_t> indices = {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4,
+                                           2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5};
+    return Cook(points, indices);
+}
+
+inline bool FileExists(const std::string& path) {
+    return std::ifstream(path).good();
+}
+
+// The model files the tile and burst tests load from the working directory.
+inline bool TileModelsPresent() {
+    return FileExists("./res/Models/spielfeld.obj") && FileExists("./res/Models/Smoke.obj");
+}
+
+inline std::string CurrentDir() {
+    char buffer[4096];
+    return getcwd(buffer, sizeof(buffer)) ? buffer : ".";
+}
+
+// A fresh folder holding res/Levels/ and a link to the working directory's res/Models/,
+// so the loader can read test level files and still find its models.
+class LevelFolder {
+public:
+    LevelFolder() {
+        char pattern[] = "/tmp/qv-levels-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        path_ = made ? made : "";
+        if (made == nullptr) return;
+        const std::string models = CurrentDir() + "/res/Models";
+        const std::string levels = path_ + "/res/Levels";
+        std::system(("mkdir -p '" + levels + "' && ln -s '" + models + "' '" + path_ + "/res/Models'").c_str());
+    }
+    ~LevelFolder() {
+        if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
+    }
+    LevelFolder(const LevelFolder&) = delete;
+    LevelFolder& operator=(const LevelFolder&) = delete;
+
+    void write(int level, const std::string& text) const {
+        std::ofstream(path_ + "/res/Levels/Level" + std::to_string(level) + ".txt", std::ios::binary) << text;
+    }
+    void remove(int level) const {
+        std::remove((path_ + "/res/Levels/Level" + std::to_string(level) + ".txt").c_str());
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Runs a block in another working directory and comes back.
+class ScopedChdir {
+public:
+    explicit ScopedChdir(const std::string& dir) : previous_(CurrentDir()) { ok_ = chdir(dir.c_str()) == 0; }
+    ~ScopedChdir() {
+        if (chdir(previous_.c_str()) != 0) std::abort();
+    }
+    bool ok() const { return ok_; }
+
+private:
+    std::string previous_;
+    bool ok_ = false;
+};
+
+}  // namespace objtest
