@@ -1,0 +1,39 @@
+// The high-score table: loads, extends, saves and draws the process-wide scoreList,
+// kept sorted by score, highest first, in "./res/Scores/scores.txt".
+// Holds no data of its own; constructing one reloads the file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class Shader;
+
+class ScoreTable {
+public:
+    // One text of the overlay, in window pixels from the lower-left corner.
+    struct OverlayText {
+        std::string text;
+        float x;
+        float y;
+    };
+
+    static const char* const FilePath;
+    static constexpr int OverlayRows = 5;
+
+    ScoreTable();
+
+    // Replaces scoreList with the file's entries. A missing file prints
+    // "file could not be opened" (no line end) and leaves the table empty.
+    void load();
+    // Appends {name, totalScore}. White space in the name becomes "_" so that the
+    // entry reads back as one token.
+    void add(std::string name);
+    // Rewrites the file in table order through a temporary file, so a failed write
+    // leaves the old file as it was. Text that load could not read is kept after the entries.
+    void save();
+    // Draws the best five entries with the text renderer.
+    void draw(Shader* shader, float gamma);
+
+    // The names and scores of the overlay for a window of width x height.
+    std::vector<OverlayText> overlayTexts(int width, int height) const;
+};

@@ -1,0 +1,189 @@
+// The score file's load rules, the table order, the save and its safety, the overlay layout.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/Globals.h"
+#include "app/ScoreTable.h"
+#include "ScoreTableTestSupport.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class ScoreTableTest : public ScratchWorkingDirectory {
+protected:
+    void SetUp() override {
+        ScratchWorkingDirectory::SetUp();
+        scoreList.clear();
+        totalScore = 0;
+    }
+    void TearDown() override {
+        scoreList.clear();
+        totalScore = 0;
+        ScratchWorkingDirectory::TearDown();
+    }
+
+    static std::string loadPrinting(ScoreTable& table) {
+        ::testing::internal::CaptureStdout();
+        table.load();
+        return ::testing::internal::GetCapturedStdout();
+    }
+    static Lines entries() {
+        Lines out;
+        for (const Score& s : scoreList) out.push_back(s.name + " " + std::to_string(s.score));
+        return out;
+    }
+    static void addWithScore(ScoreTable& table, const std::string& name, int score) {
+        totalScore = score;
+        table.add(name);
+    }
+};
+
+TEST_F(ScoreTableTest, LoadTakesTokensInPairsAndSortsHighestFirst) {
+    const struct {
+        const char* file;
+        Lines table;
+    } cases[] = {
+        {"ann\n10 bob -3\n\n  carl   007\ndave 12", {"dave 12", "ann 10", "carl 7", "bob -3"}},
+        {"ann 4\nbob\n", {"ann 4"}},                        // a final name without score
+        {"ann 12bob 5\n", {"ann 12", "bob 5"}},             // digits, then the next name
+        {"ann 4\nbob many\ncarl 9\n", {"ann 4"}},            // reading stops at an unreadable pair
+        {"ann 4\nbob 99999999999\ncarl 9\n", {"ann 4"}},     // and at a number out of range
+        {"", {}},
+    };
+    writeScores("");
+    ScoreTable table;
+    for (const auto& c : cases) {
+        writeScores(c.file);
+        EXPECT_EQ(loadPrinting(table), "") << c.file;
+        EXPECT_EQ(entries(), c.table) << c.file;
+    }
+}
+
+TEST_F(ScoreTableTest, MissingFilePrintsMessageWithoutLineEndAndEmptiesTable) {
+    scoreList.push_back({"stale", 1});
+    ::testing::internal::CaptureStdout();
+    ScoreTable table;  // constructing it loads
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "file could not be opened");
+    EXPECT_TRUE(scoreList.empty());
+}
+
+TEST_F(ScoreTableTest, EqualScoresKeepTheirOrderAndNewEntriesRankBelowThem) {
+    writeScores("ann 5\nbob 5\ncarl 7\n");
+    ScoreTable table;
+    addWithScore(table, "dora", 5);
+    addWithScore(table, "eve", 6);
+    EXPECT_EQ(entries(), (Lines{"carl 7", "eve 6", "ann 5", "bob 5", "dora 5"}));
+
+    // Also past the size where a plain sort may reorder equal keys.
+    std::string text;
+    for (int i = 0; i < 60; ++i) text += "p" + std::to_string(i) + " " + std::to_string((i * 7) % 3) + "\n";
+    writeScores(text);
+    table.load();
+    ASSERT_EQ(scoreList.size(), 60u);
+    for (size_t i = 1; i < scoreList.size(); ++i) {
+        const Score& a = scoreList[i - 1];
+        const Score& b = scoreList[i];
+        ASSERT_GE(a.score, b.score);
+        if (a.score == b.score) {
+            EXPECT_LT(std::stoi(a.name.substr(1)), std::stoi(b.name.substr(1)));
+        }
+    }
+}
+
+TEST_F(ScoreTableTest, SaveWritesTableOrderOneEntryALine) {
+    writeScores("ann 007\nbob -2\n");
+    ScoreTable table;
+    addWithScore(table, "carl", 3);
+    table.save();
+    EXPECT_EQ(readScores(), "ann 7\ncarl 3\nbob -2\n");
+}
+
+TEST_F(ScoreTableTest, SaveCreatesAMissingFileAndDirectory) {
+    std::filesystem::remove_all("res");
+    ::testing::internal::CaptureStdout();
+    ScoreTable table;
+    ::testing::internal::GetCapturedStdout();
+    addWithScore(table, "ann", 4);
+    table.save();
+    EXPECT_EQ(readScores(), "ann 4\n");
+}
+
+TEST_F(ScoreTableTest, NameWithWhiteSpaceIsStoredAsOneToken) {
+    writeScores("bob 2\n");
+    ScoreTable table;
+    addWithScore(table, "ann marie\tx", 9);
+    table.save();
+    table.load();
+    EXPECT_EQ(entries(), (Lines{"ann_marie_x 9", "bob 2"}));
+}
+
+TEST_F(ScoreTableTest, SaveKeepsTheTextLoadCouldNotRead) {
+    writeScores("ann 4\nbob many\ncarl 9\n");
+    ScoreTable table;
+    addWithScore(table, "dora", 6);
+    table.save();
+    EXPECT_EQ(readScores(), "dora 6\nann 4\nbob many\ncarl 9\n");
+    table.load();  // and the next round keeps it too
+    addWithScore(table, "eve", 1);
+    table.save();
+    EXPECT_EQ(readScores(), "dora 6\nann 4\neve 1\nbob many\ncarl 9\n");
+}
+
+TEST_F(ScoreTableTest, FailedSaveLeavesTheOldFileWhole) {
+    writeScores("ann 4\nbob 3\n");
+    ScoreTable table;
+    addWithScore(table, "carl", 8);
+    const std::string temp = "./res/Scores/scores.txt.tmp";
+
+    std::filesystem::create_symlink("/dev/full", temp);  // every write fails: a full disk
+    ::testing::internal::CaptureStderr();
+    table.save();
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(readScores(), "ann 4\nbob 3\n");
+    EXPECT_NE(errors.find("./res/Scores/scores.txt"), std::string::npos) << errors;
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(temp)));
+
+    std::filesystem::create_directory(temp);  // cannot even be opened
+    ::testing::internal::CaptureStderr();
+    table.save();
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(readScores(), "ann 4\nbob 3\n");
+}
+
+TEST_F(ScoreTableTest, OverlayShowsTheBestFiveRows) {
+    writeScores("a 1\nb 2\nc 3\nd 4\ne 5\nf 6\ng -7\nh 8\n");
+    ScoreTable table;
+    const std::vector<ScoreTable::OverlayText> texts = table.overlayTexts(1280, 768);
+    ASSERT_EQ(texts.size(), 10u);
+    const float rows[] = {691.0f, 614.0f, 537.0f, 460.0f, 384.0f};
+    const char* names[] = {"h", "f", "e", "d", "c"};
+    const char* scores[] = {"8", "6", "5", "4", "3"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(texts[2 * i].text, names[i]);
+        EXPECT_EQ(texts[2 * i + 1].text, scores[i]);
+        EXPECT_FLOAT_EQ(texts[2 * i].x, 320.0f);
+        EXPECT_FLOAT_EQ(texts[2 * i + 1].x, 960.0f);
+        EXPECT_FLOAT_EQ(texts[2 * i].y, rows[i]);
+        EXPECT_FLOAT_EQ(texts[2 * i + 1].y, rows[i]);
+    }
+}
+
+TEST_F(ScoreTableTest, OverlayShowsFewerRowsWithTheirSignAtTruncatedPositions) {
+    writeScores("a -4\nb 2\n");
+    ScoreTable table;
+    const std::vector<ScoreTable::OverlayText> texts = table.overlayTexts(1366, 601);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[3].text, "-4");
+    EXPECT_FLOAT_EQ(texts[0].x, 341.0f);   // 1366 / 4
+    EXPECT_FLOAT_EQ(texts[1].x, 1024.0f);  // 4098 / 4
+    EXPECT_FLOAT_EQ(texts[0].y, 540.0f);   // 5409 / 10
+    EXPECT_FLOAT_EQ(texts[2].y, 480.0f);   // 4808 / 10
+    scoreList.clear();
+    EXPECT_TRUE(table.overlayTexts(1280, 768).empty());
+}
+
+}  // namespace

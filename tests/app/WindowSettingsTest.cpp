@@ -1,0 +1,93 @@
+// The settings reader and the INI parsing under it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "app/WindowSettings.h"
+#include "platform/IniReader.h"
+
+namespace {
+
+class SettingsFile : public ::testing::Test {
+protected:
+    // Per test: ctest runs tests in parallel.
+    std::string path = ::testing::TempDir() + "qv_settings_" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
+
+    WindowSettings read(const std::string& text) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+        return ReadWindowSettings(path);
+    }
+    void TearDown() override { std::remove(path.c_str()); }
+};
+
+void ExpectDefaults(const WindowSettings& s) {
+    EXPECT_EQ(s.width, 1280);
+    EXPECT_EQ(s.height, 768);
+    EXPECT_EQ(s.refreshRate, 60);
+    EXPECT_FLOAT_EQ(s.gamma, 1.0f);
+    EXPECT_EQ(s.windowMode, Windowed);
+}
+
+TEST_F(SettingsFile, MissingFileOrSectionGivesDefaults) {
+    ExpectDefaults(ReadWindowSettings(::testing::TempDir() + "no_such_dir/settings.ini"));
+    ExpectDefaults(read("[other]\nwidth=800\nheight=600\n"));
+}
+
+TEST_F(SettingsFile, ReadsAllFiveKeysAndKeepsDefaultsForMissingOnes) {
+    const WindowSettings all = read("[window]\nwidth=1920\nheight=1080\nrefreshrate=144\ngamma=2\nfullscreen=0\n");
+    EXPECT_EQ(all.width, 1920);
+    EXPECT_EQ(all.height, 1080);
+    EXPECT_EQ(all.refreshRate, 144);
+    EXPECT_FLOAT_EQ(all.gamma, 2.0f);
+
+    const WindowSettings onlyWidth = read("[window]\nwidth=1024\n");
+    EXPECT_EQ(onlyWidth.width, 1024);
+    EXPECT_EQ(onlyWidth.height, 768);
+    EXPECT_EQ(onlyWidth.refreshRate, 60);
+    EXPECT_FLOAT_EQ(onlyWidth.gamma, 1.0f);
+    EXPECT_EQ(onlyWidth.windowMode, Windowed);
+}
+
+TEST_F(SettingsFile, FullscreenValueMapsToWindowMode) {
+    const struct {
+        const char* value;
+        int32_t mode;
+    } cases[] = {{"0", Windowed}, {"1", Fullscreen}, {"2", Borderless}, {"5", Borderless}, {"-1", Borderless}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(read(std::string("[window]\nfullscreen=") + c.value + "\n").windowMode, c.mode) << c.value;
+    }
+}
+
+TEST_F(SettingsFile, NonPositiveSizeAndRefreshRateFallBack) {
+    const WindowSettings s = read("[window]\nwidth=0\nheight=-768\nrefreshrate=-30\ngamma=0\n");
+    EXPECT_EQ(s.width, 1280);
+    EXPECT_EQ(s.height, 768);
+    EXPECT_EQ(s.refreshRate, 60);
+    EXPECT_FLOAT_EQ(s.gamma, 0.0f);  // gamma is taken as read
+}
+
+TEST_F(SettingsFile, IniNamesMatchWithoutCaseAndValuesMayHaveBlanksAndSign) {
+    read("\xEF\xBB\xBF; settings\r\n[ WINDOW ]\r\n  Width = 1600  \r\nHEIGHT\t=\t+900\r\n# note\r\nGamma=-3\r\n");
+    const platform::IniReader ini(path);
+    EXPECT_EQ(ini.getInt("window", "width", 1), 1600);
+    EXPECT_EQ(ini.getInt("Window", "height", 1), 900);
+    EXPECT_EQ(ini.getInt("window", "GAMMA", 1), -3);
+    EXPECT_EQ(ini.getInt("window", "fullscreen", 7), 7);
+    EXPECT_EQ(ini.getInt("other", "width", 7), 7);
+}
+
+TEST_F(SettingsFile, IniValuesThatAreNoPlainIntegerGiveTheDefault) {
+    read("[window]\na=abc\nb=12abc\nc=\nd=99999999999\ne=-2147483648\nf=2147483647\ng=1.5\nh= - 4\n"
+         "i=5\ni=6\n[other]\nj=1\n[window]\nj=2\n");
+    const platform::IniReader ini(path);
+    for (const char* key : {"a", "b", "c", "d", "g", "h"}) EXPECT_EQ(ini.getInt("window", key, 42), 42) << key;
+    EXPECT_EQ(ini.getInt("window", "e", 42), -2147483647 - 1);
+    EXPECT_EQ(ini.getInt("window", "f", 42), 2147483647);
+    EXPECT_EQ(ini.getInt("window", "i", 42), 5);  // the first one wins
+    EXPECT_EQ(ini.getInt("window", "j", 42), 2);  // a section may come back
+}
+
+}  // namespace
