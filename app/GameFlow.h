@@ -2,14 +2,22 @@
 #pragma once
 
 #include <SDL2/SDL.h>  // declares SDL_main(int argc, char* argv[]), the game's entry
+#include <cstdint>
 #include <string>
+
+#include <glm/glm.hpp>
 
 void InitSystems();
 [[noreturn]] void FatalError(std::string message);
 void SetupLevel(int level);
 void LevelLoadFallback(float tileWidth, float tileDepth);
 void RunMainLoop();
+// One pass of the main loop at the given tick (milliseconds); false once the loop must end.
+bool RunMainLoopPass(uint32_t tick);
 void UpdateFrame();
+// Turns the mouse motion since the last frame into the camera angles and places the camera
+// around the character's position p; dt is the frame time in seconds.
+void UpdateCamera(const glm::vec3& p, float dt);
 void HandleEvents();
 void RenderFrame();
 void ShowTextScreen(std::string text);

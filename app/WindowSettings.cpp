@@ -30,7 +30,7 @@ WindowSettings ReadWindowSettings() {
 }
 
 WindowSettings ReadWindowSettings(const std::string& path) {
-    const platform::IniReader ini(path);
+    const os::IniReader ini(path);
     WindowSettings settings;
     settings.width = PositiveOr(ini.getInt(SettingsSection, "width", DefaultWidth), DefaultWidth);
     settings.height = PositiveOr(ini.getInt(SettingsSection, "height", DefaultHeight), DefaultHeight);

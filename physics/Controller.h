@@ -24,7 +24,8 @@ struct BoxControllerDesc {
     float halfHeight = 1.0f;        // along the up direction
     float halfSideExtent = 0.5f;
     float halfForwardExtent = 0.5f;
-    // Positive half extents and stepOffset <= 2 * halfHeight.
+    // Positive half extents, stepOffset <= 2 * halfHeight, a positive contact offset,
+    // non-negative step offset, slope limit and density, a non-zero up direction.
     bool isValid() const;
 };
 

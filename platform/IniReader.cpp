@@ -4,7 +4,7 @@
 #include <climits>
 #include <fstream>
 
-namespace platform {
+namespace os {
 
 namespace {
 
@@ -78,4 +78,4 @@ int IniReader::getInt(const std::string& section, const std::string& key, int de
     return defaultValue;
 }
 
-}  // namespace platform
+}  // namespace os

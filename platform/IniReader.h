@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace os {
 
 class IniReader {
 public:
@@ -30,4 +30,4 @@ private:
 // Parses a whole string as a plain decimal 32-bit integer; false when it is not one.
 bool ParseDecimalInt(const std::string& text, int& out);
 
-}  // namespace platform
+}  // namespace os

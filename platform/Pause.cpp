@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-namespace platform {
+namespace os {
 
 void Pause() {
     if (!isatty(STDIN_FILENO)) return;
@@ -14,4 +14,4 @@ void Pause() {
     std::getline(std::cin, line);
 }
 
-}  // namespace platform
+}  // namespace os

@@ -1,10 +1,10 @@
 // Stand-in for the Windows "PAUSE" command run before a resource error ends the process.
 #pragma once
 
-namespace platform {
+namespace os {
 
 // Prints "Press Enter to continue . . ." to stderr and waits for one line, but only when
 // stdin is a terminal, so a pipe or a test never hangs.
 void Pause();
 
-}  // namespace platform
+}  // namespace os

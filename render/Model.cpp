@@ -22,7 +22,7 @@ constexpr float DefaultShininess = 10.0f;
 const glm::vec3 DefaultNormal(0.0f, 1.0f, 0.0f);
 
 [[noreturn]] void FailModel() {
-    platform::Pause();
+    os::Pause();
     std::exit(1);
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 // A broken shader leaves nothing sensible to draw with: report, wait for the player, quit.
 [[noreturn]] void FailShader() {
-    platform::Pause();
+    os::Pause();
     std::exit(1);
 }
 

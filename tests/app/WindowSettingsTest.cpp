@@ -71,7 +71,7 @@ TEST_F(SettingsFile, NonPositiveSizeAndRefreshRateFallBack) {
 
 TEST_F(SettingsFile, IniNamesMatchWithoutCaseAndValuesMayHaveBlanksAndSign) {
     read("\xEF\xBB\xBF; settings\r\n[ WINDOW ]\r\n  Width = 1600  \r\nHEIGHT\t=\t+900\r\n# note\r\nGamma=-3\r\n");
-    const platform::IniReader ini(path);
+    const os::IniReader ini(path);
     EXPECT_EQ(ini.getInt("window", "width", 1), 1600);
     EXPECT_EQ(ini.getInt("Window", "height", 1), 900);
     EXPECT_EQ(ini.getInt("window", "GAMMA", 1), -3);
@@ -82,7 +82,7 @@ TEST_F(SettingsFile, IniNamesMatchWithoutCaseAndValuesMayHaveBlanksAndSign) {
 TEST_F(SettingsFile, IniValuesThatAreNoPlainIntegerGiveTheDefault) {
     read("[window]\na=abc\nb=12abc\nc=\nd=99999999999\ne=-2147483648\nf=2147483647\ng=1.5\nh= - 4\n"
          "i=5\ni=6\n[other]\nj=1\n[window]\nj=2\n");
-    const platform::IniReader ini(path);
+    const os::IniReader ini(path);
     for (const char* key : {"a", "b", "c", "d", "g", "h"}) EXPECT_EQ(ini.getInt("window", key, 42), 42) << key;
     EXPECT_EQ(ini.getInt("window", "e", 42), -2147483647 - 1);
     EXPECT_EQ(ini.getInt("window", "f", 42), 2147483647);
