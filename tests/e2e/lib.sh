@@ -14,10 +14,18 @@ mkdir -p "$SHOTS"
 : "${DISPLAY:?the end-to-end tests need an X display (the test command starts Xvfb)}"
 export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
 
+# A process that is gone or a zombie counts as ended.
+running() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null || true)
+  [ -n "$state" ] && [ "${state:0:1}" != Z ]
+}
+
 cleanup() {
-  if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
+  if [ -n "$GAME_PID" ] && running "$GAME_PID"; then
     kill "$GAME_PID" 2>/dev/null || true
-    wait "$GAME_PID" 2>/dev/null || true
+    for _ in $(seq 1 30); do running "$GAME_PID" || break; sleep 0.1; done
+    kill -9 "$GAME_PID" 2>/dev/null || true
   fi
   if [ "${KEEP_E2E:-0}" = 1 ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
 }
@@ -37,8 +45,10 @@ prepare_workdir() {
 }
 
 start_game() {
-  ( cd "$WORK" && exec "$GAME_BIN" </dev/null >"$LOG" 2>&1 ) &
+  pushd "$WORK" >/dev/null
+  "$GAME_BIN" </dev/null >"$LOG" 2>&1 &
   GAME_PID=$!
+  popd >/dev/null
 }
 
 # wait_for_line TEXT SECONDS: waits until the console holds TEXT.
@@ -46,7 +56,7 @@ wait_for_line() {
   local text="$1" limit="$2" i
   for i in $(seq 1 $((limit * 10))); do
     grep -qF -- "$text" "$LOG" 2>/dev/null && return 0
-    kill -0 "$GAME_PID" 2>/dev/null || fail "game ended while waiting for '$text'"
+    running "$GAME_PID" || fail "game ended while waiting for '$text'"
     sleep 0.1
   done
   fail "no '$text' on the console within ${limit}s"
@@ -91,15 +101,15 @@ mean_brightness() { convert "$1" -colorspace Gray -format "%[fx:mean]" info:; }
 send_key() { xdotool key --delay 30 "$@"; }
 hold_key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 
-# wait_exit SECONDS: waits for the game to end and prints its exit code.
+# wait_exit SECONDS: waits for the game to end and leaves its exit code in GAME_RC.
+# NOTE: call it in this shell, not in $(...): only the parent shell can wait for the game.
 wait_exit() {
   local limit="$1" i
   for i in $(seq 1 $((limit * 10))); do
-    if ! kill -0 "$GAME_PID" 2>/dev/null; then
-      local rc=0
-      wait "$GAME_PID" || rc=$?
+    if ! running "$GAME_PID"; then
+      GAME_RC=0
+      wait "$GAME_PID" || GAME_RC=$?
       GAME_PID=""
-      echo "$rc"
       return 0
     fi
     sleep 0.1

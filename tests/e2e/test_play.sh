@@ -10,8 +10,7 @@ sleep 3
 
 # Intro: target tiles show their colour from above; the rest of the field is plain.
 intro=$(shot intro)
-targets=$(convert "$intro" -alpha off -fx "(r>0.55 && g>0.45 && b<0.30 && r>b+0.35) ? 1 : 0" \
-  -format "%[fx:round(mean*w*h)]" info:)
+targets=$(count_colour "$intro" 170 155 65 10)
 [ "$targets" -gt 500 ] || fail "intro shows no target tiles ($targets target-coloured pixels)"
 
 # "LET'S GO" between 10 and 12 s of level time: the text on black.
@@ -31,13 +30,15 @@ awk "BEGIN{exit !($at > 8 && $at < 16)}" || fail "LET'S GO at ${at}s of level ti
 sleep 3
 before=$(shot follow)
 awk "BEGIN{exit !($(mean_brightness "$before") > 0.15)}" || fail "follow view is dark"
-hold_key w 1.5
+# A short walk keeps the character on the start tile: the camera follows it, so the
+# field and the sky move in the picture.
+hold_key w 0.3
 sleep 0.3
 after=$(shot walked)
 moved=$(differing_pixels "$before" "$after")
-[ "$moved" -gt 20000 ] || fail "holding w changed only $moved pixels"
+[ "$moved" -gt 5000 ] || fail "holding w changed only $moved pixels"
 
 send_key Escape
-rc=$(wait_exit 20)
-[ "$rc" = 0 ] || fail "Esc in play ended with exit code $rc"
+wait_exit 20
+[ "$GAME_RC" = 0 ] || fail "Esc in play ended with exit code $GAME_RC"
 echo "PASS play"

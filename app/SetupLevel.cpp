@@ -1,0 +1,258 @@
+// Builds one level's world from its level file, after releasing the world of the level
+// before, so that any number of levels can be played with flat memory.
+#include <cmath>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+
+#include <SDL2/SDL.h>
+#include <glm/gtc/constants.hpp>
+
+#include "app/ContactReportCallback.h"
+#include "app/GameFlow.h"
+#include "app/Globals.h"
+#include "app/ScoreTable.h"
+#include "objects/Barrel.h"
+#include "objects/Character.h"
+#include "objects/Hex.h"
+#include "objects/HexColor.h"
+#include "objects/Matchfield.h"
+#include "objects/Platform.h"
+#include "objects/Wall.h"
+#include "physics/ControllerManager.h"
+#include "physics/Material.h"
+#include "physics/Physics.h"
+#include "physics/RigidDynamic.h"
+#include "physics/RigidStatic.h"
+#include "physics/Scene.h"
+#include "physics/Shape.h"
+#include "physics/TriangleMesh.h"
+#include "render/Model.h"
+#include "render/ShaderManager.h"
+#include "render/ShadowMap.h"
+#include "render/SkyBox.h"
+
+namespace {
+
+const glm::vec3 SceneGravity(0.0f, -9.8f, 0.0f);
+constexpr uint32_t SceneWorkerThreads = 1;
+const glm::vec3 StartTilePosition(0.0f, 1.0f, -34.0f);
+const glm::vec3 WallPosition(15.0f, 4.0f, 0.0f);
+constexpr float WallMaterial = 1.0f;  // static friction, dynamic friction and restitution
+constexpr float PlatformOffsetX = -40.0f;
+const glm::vec3 PlatformPlace(0.0f, 0.0f, 5.0f);
+const glm::vec3 FirstBarrelOffset(2.0f, 2.5f, -2.0f);
+const glm::vec3 DeathZonePosition(0.0f, -55.0f, 0.0f);
+constexpr float DeathZoneMaterial = 0.5f;
+// The engine keeps the name pointer: constant text outlives every actor.
+const char* const DeathZoneName = "deathZone";
+
+std::string LevelFilePath(int level) {
+    return "./res/Levels/Level" + std::to_string(level) + ".txt";
+}
+
+// Every model object gets its own Model; only the newest is kept in currentModel. A Model
+// owns nothing but its strings, so the one it replaces can go.
+void NewModel(const std::string& path) {
+    delete currentModel;
+    currentModel = new Model(path);
+}
+
+void LoadInto(object::GameObject* object) {
+    object->setMesh(currentModel->load(object, cooking, physics));
+}
+
+// Frees the previous level's world. The objects release their own actors (taking them out
+// of the scene), meshes and bursts; the start tile goes after its clones, which share its
+// mesh and triangle mesh. The scene then frees what is left in it: the death zone and the
+// controller manager with its controller.
+void ReleaseLevel() {
+    for (object::GameObject* object : renderList) {
+        if (object != hexPrototype) delete object;
+    }
+    delete hexPrototype;
+    renderList.clear();
+    hexList.clear();
+    playerCharacter = nullptr;
+    hexPrototype = nullptr;
+    wall = nullptr;
+    platform = nullptr;
+    for (object::Barrel*& barrel : barrels) barrel = nullptr;
+
+    scene->release();
+    scene = nullptr;
+    controllerManager = nullptr;
+    deathZone = nullptr;
+
+    delete levelSun;
+    levelSun = nullptr;
+    delete currentSkyBox;
+    currentSkyBox = nullptr;
+    delete currentShadowMap;
+    currentShadowMap = nullptr;
+    delete scoreTable;
+    scoreTable = nullptr;
+    delete currentModel;
+    currentModel = nullptr;
+}
+
+void CreateScene() {
+    phys::SceneDesc desc;
+    desc.gravity = SceneGravity;
+    desc.workerThreads = SceneWorkerThreads;
+    desc.filterShader = contactReportFilterShader;
+    desc.simulationEventCallback = contactReportCallback;
+    scene = physics->createScene(desc);
+    if (scene == nullptr) FatalError("failed to create Scene");
+    std::cout << "PhysX initialized\n" << std::endl;
+    controllerManager = phys::createControllerManager(scene);
+}
+
+void BuildCharacter() {
+    playerCharacter = new object::Character("character", shaderManager->complexShader, cameraProjection);
+    NewModel("./res/Models/Character.obj");
+    LoadInto(playerCharacter);
+    InitCharacterPhysics();
+    scene->addActor(*playerCharacter->dynamicActor);
+}
+
+void BuildStartTile() {
+    hexPrototype = new object::Hex("hex", shaderManager->complexShader, cameraProjection, emptyMesh);
+    NewModel("./res/Models/spielfeld.obj");
+    LoadInto(hexPrototype);
+    hexPrototype->init(physics, StartTilePosition, cooking);
+    scene->addActor(*hexPrototype->staticActor);
+    hexList.push_back(hexPrototype);
+    hexPrototype->hexColor = HexColor::Visited;
+    hexPrototype->isTarget = true;
+}
+
+void BuildField(int level, float tileWidth, float tileDepth) {
+    try {
+        matchfield = new object::Matchfield(level, tileWidth, tileDepth);
+    } catch (const std::out_of_range&) {
+        LevelLoadFallback(tileWidth, tileDepth);
+    }
+}
+
+void BuildWall() {
+    wall = new object::Wall("wall1", shaderManager->complexShader, cameraProjection);
+    NewModel("./res/Models/Wall.obj");
+    LoadInto(wall);
+    wall->material = physics->createMaterial(WallMaterial, WallMaterial, WallMaterial);
+    wall->createActor(physics, ActorKind::StaticMesh);
+    wall->staticActor->setGlobalPose(phys::Pose(WallPosition), true);
+    wall->baseX = WallPosition.x;
+    scene->addActor(*wall->staticActor);
+    renderList.push_back(wall);
+}
+
+void BuildPlatformAndBarrels(float tileDepth) {
+    platform = new object::Platform("right", shaderManager->complexShader, cameraProjection);
+    NewModel("./res/Models/testQuader.obj");
+    LoadInto(platform);
+    platform->initPhysics(physics, phys::Pose(PlatformPlace + glm::vec3(tileDepth + PlatformOffsetX, 0.0f, 0.0f)));
+    scene->addActor(*platform->staticActor);
+
+    // One model for all fifteen barrels; each load still gives its barrel its own mesh.
+    NewModel("./res/Models/Fass.obj");
+    float width = 0.0f;
+    float height = 0.0f;
+    for (int index = 0; index < BarrelCount; ++index) {
+        auto* barrel = new object::Barrel("b" + std::to_string(index + 1), shaderManager->complexShader,
+                                          cameraProjection);
+        barrels[index] = barrel;
+        LoadInto(barrel);
+        if (index == 0) {
+            const glm::vec3 platformPosition = platform->staticActor->getGlobalPose().p;
+            barrel->initPhysics(physics, phys::Pose(platformPosition + FirstBarrelOffset));
+            width = barrel->boundsMax.x - barrel->boundsMin.x;
+            height = barrel->boundsMax.y - barrel->boundsMin.y;
+        } else {
+            const glm::vec3 first = barrels[0]->dynamicActor->getGlobalPose().p;
+            barrel->initPhysics(physics, phys::Pose(PyramidPosition(index, first, width, height)));
+        }
+        scene->addActor(*barrel->dynamicActor);
+    }
+}
+
+void BuildDeathZone() {
+    phys::Material* material = physics->createMaterial(DeathZoneMaterial, DeathZoneMaterial, DeathZoneMaterial);
+    // A quarter turn about +z turns the plane's +x normal up: solid below y = -55.
+    const float halfAngle = glm::quarter_pi<float>();
+    const glm::quat rotation(std::cos(halfAngle), 0.0f, 0.0f, std::sin(halfAngle));
+    deathZone = physics->createRigidStatic(phys::Pose(DeathZonePosition, rotation));
+    phys::Shape* shape = physics->createShape(
+        phys::Geometry::plane(), material, false,
+        phys::ShapeFlag::Visualization | phys::ShapeFlag::SimulationShape | phys::ShapeFlag::SceneQueryShape);
+    deathZone->attachShape(shape);
+    deathZone->setName(DeathZoneName);
+    scene->addActor(*deathZone);
+    // The actor holds the shape and the shape the material; the scene's release frees all three.
+    shape->release();
+    material->release();
+}
+
+}  // namespace
+
+// A failed load has already taken its tiles out of the scene and the lists again.
+void LevelLoadFallback(float tileWidth, float tileDepth) {
+    currentLevel = 1;
+    try {
+        matchfield = new object::Matchfield(1, tileWidth, tileDepth);
+    } catch (const std::exception& error) {
+        // Level 1 is where every failed load ends up: without it there is no game.
+        FatalError("Level file " + LevelFilePath(1) + " could not be loaded: " + error.what());
+    }
+}
+
+void SetupLevel(int level) {
+    if (scene != nullptr) ReleaseLevel();
+    CreateScene();
+
+    renderList.clear();
+    hexList.clear();
+    levelSun = new SunLight(globalSun);
+
+    BuildCharacter();
+    BuildStartTile();
+
+    const float tileWidth = hexPrototype->boundsMax.x - hexPrototype->boundsMin.x;
+    const float tileDepth = hexPrototype->boundsMax.z - hexPrototype->boundsMin.z;
+    BuildField(level, tileWidth, tileDepth);
+
+    if (currentLevel >= 2) {
+        BuildWall();
+    } else {
+        wall = nullptr;
+    }
+    playerCharacter->targetCount = matchfield->targetCount;
+
+    BuildPlatformAndBarrels(tileDepth);
+
+    currentSkyBox = new SkyBox("skybox", shaderManager->skyboxShader);
+    currentSkyBox->setup();
+
+    renderList.push_back(platform);
+    renderList.push_back(hexPrototype);
+    renderList.push_back(playerCharacter);
+    for (object::Barrel* barrel : barrels) renderList.push_back(barrel);
+
+    currentShadowMap = new service::ShadowMap();
+    scoreTable = new ScoreTable();
+    BuildDeathZone();
+
+    levelClock = 0.0f;
+    // A "LET'S GO" left over from the level before would skip this level's intro.
+    letsGo = false;
+    lastTick = SDL_GetTicks();
+    if (mainWindow != nullptr) {
+        SDL_WarpMouseInWindow(mainWindow, windowSettings.width / 2, windowSettings.height / 2);
+    }
+    SDL_ShowCursor(0);
+    SDL_CaptureMouse(SDL_TRUE);
+    introCamera = true;
+
+    delete matchfield;
+    matchfield = nullptr;
+}
