@@ -23,6 +23,7 @@
 #include "physics/RigidDynamic.h"
 #include "physics/RigidStatic.h"
 #include "physics/Scene.h"
+#include "TestSupport.h"
 
 // Brings up the real start-up once per test process (window, GL, physics, shaders, text);
 // false without a display. Shared by the game-flow tests of this folder.
@@ -117,13 +118,9 @@ std::vector<std::string> ExpectedActors(int level, bool withWall) {
 
 // Resident memory once the allocator has handed its free pages back, so that only what
 // is still in use counts.
-long ResidentKb() {
+long TrimmedResidentKb() {
     malloc_trim(0);
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    }
-    return -1;
+    return testsupport::ResidentKb();
 }
 
 void ExpectNear(const glm::vec3& actual, const glm::vec3& expected) {
@@ -246,14 +243,14 @@ TEST_F(SetupLevelTest, MemoryStaysFlatOverManySetUps) {
         currentLevel = 1 + i % 2;
         SetupLevel(currentLevel);
     }
-    const long rssBefore = ResidentKb();
+    const long rssBefore = TrimmedResidentKb();
     const size_t heapBefore = mallinfo2().uordblks;
     constexpr int SetUps = 100;
     for (int i = 0; i < SetUps; ++i) {
         currentLevel = 1 + i % 2;  // level 2 adds the wall
         SetupLevel(currentLevel);
     }
-    const long rssGrowth = ResidentKb() - rssBefore;
+    const long rssGrowth = TrimmedResidentKb() - rssBefore;
     const long heapGrowth = (static_cast<long>(mallinfo2().uordblks) - static_cast<long>(heapBefore)) / 1024;
     currentLevel = 1;
     std::printf("Over %d set-ups: RSS %+ld kB, heap in use %+ld kB\n", SetUps, rssGrowth, heapGrowth);

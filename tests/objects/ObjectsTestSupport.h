@@ -20,8 +20,12 @@
 #include "physics/Physics.h"
 #include "physics/Scene.h"
 #include "physics/TriangleMesh.h"
+#include "TestSupport.h"
 
 namespace objtest {
+
+using testsupport::CurrentDir;
+using testsupport::ScopedChdir;
 
 class QuietErrors : public phys::ErrorCallback {
 public:
@@ -79,11 +83,6 @@ inline bool TileModelsPresent() {
     return FileExists("./res/Models/spielfeld.obj") && FileExists("./res/Models/Smoke.obj");
 }
 
-inline std::string CurrentDir() {
-    char buffer[4096];
-    return getcwd(buffer, sizeof(buffer)) ? buffer : ".";
-}
-
 // A fresh folder holding res/Levels/ and a link to the working directory's res/Models/,
 // so the loader can read test level files and still find its models.
 class LevelFolder {
@@ -113,20 +112,6 @@ public:
 
 private:
     std::string path_;
-};
-
-// Runs a block in another working directory and comes back.
-class ScopedChdir {
-public:
-    explicit ScopedChdir(const std::string& dir) : previous_(CurrentDir()) { ok_ = chdir(dir.c_str()) == 0; }
-    ~ScopedChdir() {
-        if (chdir(previous_.c_str()) != 0) std::abort();
-    }
-    bool ok() const { return ok_; }
-
-private:
-    std::string previous_;
-    bool ok_ = false;
 };
 
 }  // namespace objtest

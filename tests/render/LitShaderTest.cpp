@@ -19,16 +19,6 @@ namespace {
 
 constexpr int ViewSize = 200;  // pixels; the camera sees x and z from -10 to 10
 
-ShaderManager* Shaders() {
-    static ShaderManager* manager = [] {
-        testing::internal::CaptureStdout();
-        auto* made = new ShaderManager();
-        testing::internal::GetCapturedStdout();
-        return made;
-    }();
-    return manager;
-}
-
 GLuint WhiteTexture() {
     GLuint id = 0;
     const unsigned char white[4] = {255, 255, 255, 255};
@@ -59,9 +49,10 @@ class LitShader : public testing::Test {
 protected:
     void SetUp() override {
         if (!EnsureGlContext()) GTEST_SKIP() << "no display";
-        program = Shaders()->complexShader->program;
+        program = rendertest::Shaders()->complexShader->program;
         texture = WhiteTexture();
         floor.mesh = Square(10.0f, texture);
+        floor.modelMatrix = glm::mat4(1.0f);  // a new object's matrix is all zero
         testing::internal::CaptureStdout();
         shadowMap.reset(new service::ShadowMap());
         testing::internal::GetCapturedStdout();
@@ -75,7 +66,7 @@ protected:
     }
 
     void shadowPass(std::vector<object::GameObject*> casters) {
-        shadowMap->render(casters, Shaders()->shadowMapShader);
+        shadowMap->render(casters, rendertest::Shaders()->shadowMapShader);
         target.reset();  // the depth pass left framebuffer 0 and its own viewport
         target.reset(new rendertest::OffscreenTarget(ViewSize, ViewSize));
     }
@@ -102,7 +93,7 @@ protected:
                            glm::value_ptr(floor.modelMatrix));
         glUniformMatrix4fv(glGetUniformLocation(program, "projectionMatrix"), 1, GL_FALSE,
                            glm::value_ptr(cameraMatrix()));
-        floor.mesh.draw(Shaders()->complexShader);
+        floor.mesh.draw(rendertest::Shaders()->complexShader);
     }
 
     static glm::mat4 cameraMatrix() {

@@ -86,7 +86,7 @@ TEST_F(ModelLoad, FirstMeshOnlyWithNegativeBoundsFlippedUvsAndOrderedTextures) {
     EXPECT_EQ(mesh.textures[0].type, "texture_diffuse");
     EXPECT_EQ(mesh.textures[0].path, "diffuse.png");
     EXPECT_EQ(mesh.textures[1].type, "texture_specular");
-    EXPECT_EQ(mesh.textures[1].path, "specular.png");
+    EXPECT_EQ(mesh.textures[1].path, "shiny.png");
     EXPECT_FLOAT_EQ(mesh.textures[0].shininess, 32.0f);
     EXPECT_FLOAT_EQ(mesh.textures[1].shininess, 32.0f);
     const glm::ivec2 size = TextureSize(mesh.textures[0].id);

@@ -14,24 +14,33 @@
 
 #include <glm/glm.hpp>
 
+#include <gtest/gtest.h>
+
 #include "physics/Cooking.h"
+#include "render/ShaderManager.h"
 #include "physics/TriangleMesh.h"
+#include "TestSupport.h"
 
 namespace rendertest {
+
+using testsupport::ResidentKb;
+using testsupport::ScopedChdir;
+
+// The game's six programs, built once per test binary with their console lines swallowed.
+inline ShaderManager* Shaders() {
+    static ShaderManager* manager = [] {
+        testing::internal::CaptureStdout();
+        auto* made = new ShaderManager();
+        testing::internal::GetCapturedStdout();
+        return made;
+    }();
+    return manager;
+}
 
 // The folder of this file's data, found from the source path so any working directory works.
 inline std::string DataDir() {
     const std::string here = __FILE__;
     return here.substr(0, here.find_last_of('/')) + "/data";
-}
-
-inline long ResidentKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    }
-    return -1;
 }
 
 class RecordedTriangleMesh : public phys::TriangleMesh {
@@ -135,24 +144,6 @@ public:
 
 private:
     std::string path_;
-};
-
-// Runs a test body in another working directory and comes back.
-class ScopedChdir {
-public:
-    explicit ScopedChdir(const std::string& dir) {
-        char buffer[4096];
-        previous_ = getcwd(buffer, sizeof(buffer)) ? buffer : ".";
-        ok_ = chdir(dir.c_str()) == 0;
-    }
-    ~ScopedChdir() {
-        if (chdir(previous_.c_str()) != 0) std::abort();
-    }
-    bool ok() const { return ok_; }
-
-private:
-    std::string previous_;
-    bool ok_ = false;
 };
 
 }  // namespace rendertest

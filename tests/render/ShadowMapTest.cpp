@@ -6,22 +6,13 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "GlTestContext.h"
+#include "RenderTestSupport.h"
 #include "app/Globals.h"
 #include "objects/GameObject.h"
 #include "render/ShaderManager.h"
 #include "render/ShadowMap.h"
 
 namespace {
-
-ShaderManager* Shaders() {
-    static ShaderManager* manager = [] {
-        testing::internal::CaptureStdout();
-        auto* made = new ShaderManager();
-        testing::internal::GetCapturedStdout();
-        return made;
-    }();
-    return manager;
-}
 
 // A flat square of half size `half` in the y = 0 plane.
 Mesh Square(float half) {
@@ -59,7 +50,7 @@ class ShadowMapTest : public testing::Test {
 protected:
     void SetUp() override {
         if (!EnsureGlContext()) GTEST_SKIP() << "no display";
-        Shaders();
+        rendertest::Shaders();
         glEnable(GL_DEPTH_TEST);
     }
 };
@@ -115,7 +106,7 @@ TEST_F(ShadowMapTest, DepthPassStoresTheObjectAndLeavesTheRestFar) {
     floor.mesh = Square(10.0f);
     floor.modelMatrix = glm::translate(glm::mat4(1.0f), glm::vec3(20.0f, 0.0f, 0.0f));
 
-    map->render({&floor}, Shaders()->shadowMapShader);
+    map->render({&floor}, rendertest::Shaders()->shadowMapShader);
 
     const glm::vec3 onObject = LightTexel({20.0f, 0.0f, 0.0f});
     EXPECT_NEAR(StoredDepth(*map, onObject), onObject.z, 1e-3f);
@@ -137,7 +128,7 @@ TEST_F(ShadowMapTest, DepthPassStoresTheObjectAndLeavesTheRestFar) {
 
 TEST_F(ShadowMapTest, EmptyListClearsToFarAndDestructorFreesTheGlObjects) {
     service::ShadowMap* map = NewMapQuietly();
-    map->render({}, Shaders()->shadowMapShader);
+    map->render({}, rendertest::Shaders()->shadowMapShader);
     EXPECT_FLOAT_EQ(StoredDepth(*map, {2500.0f, 2500.0f, 0.0f}), 1.0f);
     const GLuint fbo = map->depthMapFBO, texture = map->depthMap;
     delete map;

@@ -41,16 +41,6 @@ void WriteFaces(const std::string& dir) {
     }
 }
 
-ShaderManager* Shaders() {
-    static ShaderManager* manager = [] {
-        testing::internal::CaptureStdout();
-        auto* made = new ShaderManager();
-        testing::internal::GetCapturedStdout();
-        return made;
-    }();
-    return manager;
-}
-
 bool Near(const glm::ivec3& a, const glm::ivec3& b) {
     const glm::ivec3 d = glm::abs(a - b);
     return d.x <= 3 && d.y <= 3 && d.z <= 3;
@@ -60,14 +50,14 @@ class SkyBoxTest : public testing::Test {
 protected:
     void SetUp() override {
         if (!EnsureGlContext()) GTEST_SKIP() << "no display";
-        Shaders();
+        rendertest::Shaders();
         WriteFaces(temp.path());
     }
     // Builds a sky box in the temp folder, returning what it printed.
     std::string build(SkyBox*& sky) {
         rendertest::ScopedChdir cd(temp.path());
         testing::internal::CaptureStdout();
-        sky = new SkyBox("skybox", Shaders()->skyboxShader);
+        sky = new SkyBox("skybox", rendertest::Shaders()->skyboxShader);
         sky->setup();
         return testing::internal::GetCapturedStdout();
     }
