@@ -42,19 +42,7 @@ TEST(GameObjectMatrix, PoseMatrixKeepsColumnOrder) {
     ExpectMatrixNear(object.toMat4(phys::Matrix44(pose)), expected);
 }
 
-class CreateActorTest : public ::testing::Test {
-protected:
-    phys::Scene* world = nullptr;
-
-    void SetUp() override {
-        ASSERT_TRUE(objtest::EnsurePhysics()) << "no physics layer";
-        world = objtest::NewScene();
-        ASSERT_NE(world, nullptr);
-    }
-    void TearDown() override {
-        if (world != nullptr) world->release();
-    }
-};
+using CreateActorTest = objtest::SceneTest;
 
 TEST_F(CreateActorTest, StaticMeshHasTheCookedMeshANewMaterialAndAHalfTurn) {
     object::GameObject object("tile", nullptr, glm::mat4(1.0f));

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <glm/glm.hpp>
 
 #include "app/Globals.h"
@@ -112,6 +114,21 @@ public:
 
 private:
     std::string path_;
+};
+
+// A fresh scene for each test, released at its end.
+class SceneTest : public ::testing::Test {
+protected:
+    phys::Scene* world = nullptr;
+
+    void SetUp() override {
+        ASSERT_TRUE(EnsurePhysics()) << "no physics layer";
+        world = NewScene();
+        ASSERT_NE(world, nullptr);
+    }
+    void TearDown() override {
+        if (world != nullptr) world->release();
+    }
 };
 
 }  // namespace objtest

@@ -20,18 +20,11 @@ namespace {
 
 constexpr float StepSeconds = 1.0f / 60.0f;
 
-class WorldTest : public ::testing::Test {
+class WorldTest : public objtest::SceneTest {
 protected:
-    phys::Scene* world = nullptr;
-
-    void SetUp() override {
-        ASSERT_TRUE(objtest::EnsurePhysics()) << "no physics layer";
-        world = objtest::NewScene();
-        ASSERT_NE(world, nullptr);
-    }
     void TearDown() override {
         objects.clear();  // each object releases its own actor before the scene goes
-        if (world != nullptr) world->release();
+        SceneTest::TearDown();
     }
 
     std::vector<std::unique_ptr<object::GameObject>> objects;
