@@ -10,6 +10,7 @@
 namespace {
 
 constexpr float SwingRate = 1e-5f;  // radians of swing phase per millisecond of tile clock
+constexpr float SwingPeriodMs = 628318.53f;  // 2 pi / SwingRate
 const glm::quat NoRotation(1.0f, 0.0f, 0.0f, 0.0f);
 
 }  // namespace
@@ -51,6 +52,10 @@ void Hex::init(phys::Physics* physics, const glm::vec3& position, phys::Cooking*
 void Hex::update(float deltaMs) {
     // Advances on every tile update, so the swing speeds up with the number of tiles.
     hexTime += deltaMs;
+    // A float clock that only grows would stop advancing after about an hour and a half of
+    // play (17 ms no longer changes it), freezing every moving tile: keep it within one
+    // swing period, which leaves the swing itself unchanged.
+    if (hexTime >= SwingPeriodMs) hexTime = std::fmod(hexTime, SwingPeriodMs);
     if (staticActor != nullptr) {
         if (isMoving) {
             const glm::vec3 p = staticActor->getGlobalPose().p;

@@ -30,6 +30,25 @@ TEST(HexClock, AdvancesOnEveryUpdateOfEveryTile) {
     EXPECT_FLOAT_EQ(object::Hex::hexTime, start + 36.0f);
 }
 
+TEST(HexClock, KeepsAdvancingOverHoursOfPlay) {
+    object::Hex tile("1cloned00", nullptr, glm::mat4(1.0f), Mesh());
+    // Past 2^29 ms a float clock no longer moves by 17 ms.
+    object::Hex::hexTime = 6.0e8f;
+    tile.update(17.0f);
+    EXPECT_NE(object::Hex::hexTime, 6.0e8f);
+    EXPECT_LT(object::Hex::hexTime, 628318.6f);
+
+    object::Hex::hexTime = 0.0f;
+    // Five hours of 17 ms updates: a plain float sum would stop changing after about 1.5 h.
+    for (int update = 0; update < 1000000; ++update) {
+        const float before = object::Hex::hexTime;
+        tile.update(17.0f);
+        ASSERT_NE(object::Hex::hexTime, before) << "clock stalled at update " << update;
+        // The swing phase goes on as if the clock had never been wrapped.
+        ASSERT_NEAR(std::sin(object::Hex::hexTime * 1e-5f), std::sin((update + 1) * 17.0 * 1e-5), 2e-3);
+    }
+}
+
 class MovingTileTest : public ::testing::Test {
 protected:
     phys::Scene* world = nullptr;
