@@ -102,8 +102,9 @@ void RenderFrame() {
     // After Esc the window and its context are gone: nothing may be drawn or presented.
     if (mainWindow == nullptr || gameState == GameState::Quit) return;
 
-    // A run that ended under "LET'S GO" keeps its game-over screen and name entry.
-    if (letsGo && gameState != GameState::GameOver) {
+    // A run that ended under "LET'S GO" keeps its game-over screen and name entry, and a
+    // name submitted there goes straight to the loading screen.
+    if (letsGo && (gameState == GameState::Intro || gameState == GameState::Play)) {
         ShowTextScreen("LET'S GO");
         if (gameState == GameState::Intro) gameState = GameState::Play;
         return;

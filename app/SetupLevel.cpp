@@ -1,6 +1,7 @@
 // Builds one level's world from its level file, after releasing the world of the level
 // before, so that any number of levels can be played with flat memory.
 #include <cmath>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <string>
@@ -202,7 +203,8 @@ void LevelLoadFallback(float tileWidth, float tileDepth) {
         matchfield = new object::Matchfield(1, tileWidth, tileDepth);
     } catch (const std::exception& error) {
         // Level 1 is where every failed load ends up: without it there is no game.
-        FatalError("Level file " + LevelFilePath(1) + " could not be loaded: " + error.what());
+        const bool missing = !std::ifstream(LevelFilePath(1)).good();
+        FatalError("Level file " + LevelFilePath(1) + (missing ? " is missing" : " is not a valid level file"));
     }
 }
 

@@ -75,6 +75,9 @@ int SDL_main(int argc, char* argv[]) {
 
 void InitSystems() {
     contactReportCallback = new ContactReportCallback();
+    // Ctrl+C and SIGTERM end the game at once; SDL would turn them into a window close
+    // request, which counts only in play.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
         // One missing subsystem (no sound device, say) makes SDL undo them all; the game
         // needs only these.

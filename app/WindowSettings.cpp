@@ -36,7 +36,8 @@ WindowSettings ReadWindowSettings(const std::string& path) {
     settings.height = PositiveOr(ini.getInt(SettingsSection, "height", DefaultHeight), DefaultHeight);
     settings.refreshRate =
         PositiveOr(ini.getInt(SettingsSection, "refreshrate", DefaultRefreshRate), DefaultRefreshRate);
-    settings.gamma = static_cast<float>(ini.getInt(SettingsSection, "gamma", DefaultGamma));
+    // A gamma of 0 or less would turn the picture white or black.
+    settings.gamma = static_cast<float>(PositiveOr(ini.getInt(SettingsSection, "gamma", DefaultGamma), DefaultGamma));
     settings.windowMode = WindowModeFromFile(ini.getInt(SettingsSection, "fullscreen", DefaultFullscreen));
     return settings;
 }

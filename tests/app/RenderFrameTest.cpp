@@ -101,6 +101,12 @@ TEST_F(RenderFrameTest, LetsGoSwitchesToPlayOnlyFromTheIntro) {
     RenderFrame();
     EXPECT_EQ(gameState, GameState::GameOver);
     EXPECT_GT(NonBlackShare(PresentedPixels()), 0.9);
+
+    // A name submitted there leads to the loading screen, not to one more "LET'S GO".
+    gameState = GameState::Restart;
+    RenderFrame();
+    EXPECT_EQ(gameState, GameState::Restart);
+    EXPECT_GT(NonBlackShare(PresentedPixels()), 0.9);
 }
 
 TEST_F(RenderFrameTest, DepthMapViewKeepsOneVertexArrayAndBuffer) {

@@ -263,7 +263,7 @@ TEST_F(SetupLevelTest, MemoryStaysFlatOverManySetUps) {
 // The fallback's own failure, for a missing and for an unreadable level-1 file: a clear
 // line naming the file, then FatalError's exit. Runs in a scratch folder of its own.
 // The folder has a fixed name: the death test's child process runs this body again.
-void ExpectLevel1FailureIsFatal(const std::string& folderName, const char* level1Text) {
+void ExpectLevel1FailureIsFatal(const std::string& folderName, const char* level1Text, const char* reason) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string folder = ::testing::TempDir() + folderName;
     ASSERT_EQ(std::system(("rm -rf " + folder + " && mkdir -p " + folder + "/res/Levels").c_str()), 0);
@@ -275,16 +275,16 @@ void ExpectLevel1FailureIsFatal(const std::string& folderName, const char* level
             if (chdir(folder.c_str()) != 0) std::exit(3);
             LevelLoadFallback(1.0f, 1.0f);
         },
-        ::testing::ExitedWithCode(1), "Level1\\.txt could not be loaded");
+        ::testing::ExitedWithCode(1), std::string("Level file \\./res/Levels/Level1\\.txt ") + reason);
     std::system(("rm -rf " + folder).c_str());
 }
 
 TEST(LevelLoadFallbackDeathTest, MissingLevel1EndsThroughFatalError) {
-    ExpectLevel1FailureIsFatal("qv-flow-level1-missing", nullptr);
+    ExpectLevel1FailureIsFatal("qv-flow-level1-missing", nullptr, "is missing");
 }
 
 TEST(LevelLoadFallbackDeathTest, Level1WithoutNumbersEndsThroughFatalError) {
-    ExpectLevel1FailureIsFatal("qv-flow-level1-broken", "x\n2\n1\n\n100\n");
+    ExpectLevel1FailureIsFatal("qv-flow-level1-broken", "x\n2\n1\n\n100\n", "is not a valid level file");
 }
 
 }  // namespace

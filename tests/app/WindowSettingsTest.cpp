@@ -61,12 +61,13 @@ TEST_F(SettingsFile, FullscreenValueMapsToWindowMode) {
     }
 }
 
-TEST_F(SettingsFile, NonPositiveSizeAndRefreshRateFallBack) {
+TEST_F(SettingsFile, NonPositiveValuesFallBackToTheirDefaults) {
     const WindowSettings s = read("[window]\nwidth=0\nheight=-768\nrefreshrate=-30\ngamma=0\n");
     EXPECT_EQ(s.width, 1280);
     EXPECT_EQ(s.height, 768);
     EXPECT_EQ(s.refreshRate, 60);
-    EXPECT_FLOAT_EQ(s.gamma, 0.0f);  // gamma is taken as read
+    EXPECT_FLOAT_EQ(s.gamma, 1.0f);
+    EXPECT_FLOAT_EQ(read("[window]\ngamma=-2\n").gamma, 1.0f);
 }
 
 TEST_F(SettingsFile, IniNamesMatchWithoutCaseAndValuesMayHaveBlanksAndSign) {
