@@ -39,7 +39,7 @@ const float DiffuseScale = 0.55;
 const float SpecularScale = 0.08;
 const float ReflectionAmount = 0.06;
 const float TintStrength = 0.75;
-const float SmokeAlpha = 0.45;
+const float SmokeAlpha = 0.55;
 const float BiasPerSlope = 0.0012;
 const float MinBias = 0.0005;
 const float MaxBias = 0.01;
@@ -60,6 +60,14 @@ vec3 tileTint(vec3 base) {
     // Keep some of the texture's detail under the colour.
     float shade = dot(base, vec3(0.299, 0.587, 0.114));
     return mix(base, tint * (0.55 + 0.45 * shade), TintStrength);
+}
+
+// 4 x 4 ordered-dither threshold of this pixel, in (0, 1).
+float screenDoorThreshold() {
+    const float bayer[16] = float[](0.0, 8.0, 2.0, 10.0, 12.0, 4.0, 14.0, 6.0,
+                                    3.0, 11.0, 1.0, 9.0, 15.0, 7.0, 13.0, 5.0);
+    ivec2 cell = ivec2(gl_FragCoord.xy) & 3;
+    return (bayer[cell.y * 4 + cell.x] + 0.5) / 16.0;
 }
 
 // 0 = fully shadowed, 1 = lit. Outside the light's volume counts as lit.
@@ -103,13 +111,15 @@ void main() {
     vec3 specular = sun.specular * SpecularScale * specularTerm * vec3(1.0);
 
     vec3 color;
-    float alpha = 1.0;
     if (particle == 1) {
-        // Smoke: soft light, no highlights, fading towards the puff's silhouette.
-        color = ambient + 0.6 * diffuse;
+        // Smoke: soft, bright light, fading towards the puff's silhouette. The puffs are drawn
+        // among the opaque objects and before the sky, so blending would mix them with
+        // whatever is still black behind them: see-through comes from dropping a screen-door
+        // pattern of fragments instead, and what stays is opaque.
+        color = base * (0.65 + 0.35 * diffuseTerm);
         float facing = abs(dot(normal, toView));
-        alpha = SmokeAlpha * smoothstep(0.05, 0.7, facing);
-        if (alpha < 0.01) discard;
+        float coverage = SmokeAlpha * smoothstep(0.05, 0.7, facing);
+        if (coverage <= screenDoorThreshold()) discard;
     } else {
         float visible = sunVisibility(normal, toLight);
         vec3 reflected = texture(skyBox, reflect(-toView, normal)).rgb;
@@ -117,5 +127,5 @@ void main() {
     }
 
     float g = gamma > 0.0 ? gamma : 1.0;
-    fragColor = vec4(pow(clamp(color, 0.0, 1.0), vec3(1.0 / g)), alpha);
+    fragColor = vec4(pow(clamp(color, 0.0, 1.0), vec3(1.0 / g)), 1.0);
 }

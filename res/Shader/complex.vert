@@ -32,7 +32,9 @@ void main() {
     }
     vec4 world = model * vec4(aPosition, 1.0);
     vs.worldPosition = world.xyz;
-    vs.normal = mat3(transpose(inverse(model))) * aNormal;
+    // Puffs are only turned, moved and scaled evenly: their own matrix turns normals right,
+    // which spares an inverse per vertex of every puff.
+    vs.normal = particle == 1 ? mat3(model) * aNormal : mat3(transpose(inverse(model))) * aNormal;
     vs.texCoords = aTexCoords;
     vs.lightSpacePosition = lightSpaceMatrix * world;
     gl_Position = clip * world;
