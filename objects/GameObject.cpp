@@ -50,23 +50,12 @@ GameObject::GameObject()
       dynamicActor(nullptr),
       shape(nullptr) {}
 
-GameObject::GameObject(std::string name, Shader* shader, glm::mat4 projection)
-    : modelMatrix(0.0f),
-      projectionViewMatrix(0.0f),
-      scaleMatrix(1.0f),
-      rotationMatrix(1.0f),
-      translationMatrix(1.0f),
-      boundsMax(InitialBounds),
-      boundsMin(InitialBounds),
-      lightSpaceMatrix(lightProjection * lightView),
-      name(std::move(name)),
-      projectionMatrix(projection),
-      shader(shader),
-      material(nullptr),
-      triangleMesh(nullptr),
-      staticActor(nullptr),
-      dynamicActor(nullptr),
-      shape(nullptr) {}
+GameObject::GameObject(std::string name, Shader* shader, glm::mat4 projection) : GameObject() {
+    lightSpaceMatrix = lightProjection * lightView;
+    this->name = std::move(name);
+    projectionMatrix = projection;
+    this->shader = shader;
+}
 
 GameObject::~GameObject() = default;
 

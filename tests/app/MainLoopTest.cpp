@@ -11,11 +11,11 @@
 
 #include "app/ContactReportCallback.h"
 #include "app/GameFlow.h"
+#include "app/GameWorld.h"
 #include "app/GameState.h"
 #include "app/Globals.h"
 #include "objects/Character.h"
 
-bool EnsureGameWorld();  // SetupLevelTest.cpp
 
 namespace {
 

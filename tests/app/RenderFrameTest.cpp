@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/GameFlow.h"
+#include "app/GameWorld.h"
 #include "app/GameState.h"
 #include "app/Globals.h"
 
-bool EnsureGameWorld();  // SetupLevelTest.cpp
 
 namespace {
 
@@ -51,24 +51,12 @@ std::pair<GLuint, GLuint> NextGlNames() {
     return {vao, vbo};
 }
 
-class RenderFrameTest : public ::testing::Test {
+class RenderFrameTest : public FreshLevelTest {
 protected:
     void SetUp() override {
-        if (!EnsureGameWorld()) GTEST_SKIP() << "no display";
-        currentLevel = 1;
-        SetupLevel(1);
-        gameState = GameState::Intro;
-        letsGo = false;
-        showScores = false;
-        showShadowMapDebug = false;
-        deltaMs = 17.0f;
+        FreshLevelTest::SetUp();
+        if (IsSkipped()) return;
         UpdateFrame();  // places the camera and the objects
-    }
-    void TearDown() override {
-        gameState = GameState::Intro;
-        letsGo = false;
-        showScores = false;
-        showShadowMapDebug = false;
     }
 };
 

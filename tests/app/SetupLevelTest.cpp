@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/GameFlow.h"
+#include "app/GameWorld.h"
 #include "app/GameState.h"
 #include "app/Globals.h"
 #include "objects/Barrel.h"

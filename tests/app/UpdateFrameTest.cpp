@@ -7,13 +7,13 @@
 
 #include "app/ContactReportCallback.h"
 #include "app/GameFlow.h"
+#include "app/GameWorld.h"
 #include "app/GameState.h"
 #include "app/Globals.h"
 #include "objects/Character.h"
 #include "objects/Hex.h"
 #include "objects/HexColor.h"
 
-bool EnsureGameWorld();  // SetupLevelTest.cpp
 
 namespace {
 
@@ -108,24 +108,7 @@ TEST_F(CameraTest, PitchIsHeldBetweenZeroAndPi) {
     EXPECT_NEAR(cameraPosition.y, p.y + 10.0f, 1e-4f);
 }
 
-class UpdateFrameTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!EnsureGameWorld()) GTEST_SKIP() << "no display";
-        currentLevel = 1;
-        SetupLevel(1);
-        gameState = GameState::Intro;
-        scorePending = false;
-        contactReportCallback->dynamicFell = false;
-        deltaMs = 17.0f;
-    }
-    void TearDown() override {
-        gameState = GameState::Intro;
-        scorePending = false;
-        letsGo = false;
-        if (contactReportCallback) contactReportCallback->dynamicFell = false;
-    }
-};
+using UpdateFrameTest = FreshLevelTest;
 
 TEST_F(UpdateFrameTest, AdvancesTheLevelClockAndStepsThePhysics) {
     const float startY = 10.0f;

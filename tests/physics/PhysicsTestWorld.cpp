@@ -98,16 +98,23 @@ void PhysicsTestWorld::step(int count) {
     }
 }
 
-phys::RigidStatic* PhysicsTestWorld::addStaticMesh(phys::TriangleMesh* mesh, const glm::vec3& position,
-                                                   const char* name, float friction) {
-    phys::Material* material = physics().createMaterial(friction, friction, 0.5f);
-    phys::RigidStatic* actor = physics().createRigidStatic(phys::Pose(position));
-    phys::Shape* shape = physics().createShape(phys::Geometry::mesh(mesh), material);
-    actor->attachShape(shape);
-    actor->setName(name);
+// Gives the actor one shape of its own material, names it and adds it to the world; the
+// actor then holds the only references to shape and material.
+void PhysicsTestWorld::addWithShape(phys::RigidActor& actor, const phys::Geometry& geometry, const char* name,
+                                    float friction, float restitution) {
+    phys::Material* material = physics().createMaterial(friction, friction, restitution);
+    phys::Shape* shape = physics().createShape(geometry, material);
+    actor.attachShape(shape);
+    actor.setName(name);
     shape->release();
     material->release();
-    world->addActor(*actor);
+    world->addActor(actor);
+}
+
+phys::RigidStatic* PhysicsTestWorld::addStaticMesh(phys::TriangleMesh* mesh, const glm::vec3& position,
+                                                   const char* name, float friction) {
+    phys::RigidStatic* actor = physics().createRigidStatic(phys::Pose(position));
+    addWithShape(*actor, phys::Geometry::mesh(mesh), name, friction, 0.5f);
     return actor;
 }
 
@@ -133,14 +140,8 @@ phys::RigidStatic* PhysicsTestWorld::addRamp(const glm::vec3& position, float le
 
 phys::RigidDynamic* PhysicsTestWorld::addBox(const glm::vec3& position, const glm::vec3& halfExtents,
                                              const char* name, float friction, float restitution) {
-    phys::Material* material = physics().createMaterial(friction, friction, restitution);
     phys::RigidDynamic* actor = physics().createRigidDynamic(phys::Pose(position));
-    phys::Shape* shape = physics().createShape(phys::Geometry::box(halfExtents), material);
-    actor->attachShape(shape);
-    actor->setName(name);
-    shape->release();
-    material->release();
-    world->addActor(*actor);
+    addWithShape(*actor, phys::Geometry::box(halfExtents), name, friction, restitution);
     return actor;
 }
 

@@ -58,6 +58,9 @@ public:
     phys::RigidStatic* addDeathZone(float y);
 
 private:
+    void addWithShape(phys::RigidActor& actor, const phys::Geometry& geometry, const char* name, float friction,
+                      float restitution);
+
     phys::Scene* world;
     phys::TriangleMesh* hexMesh = nullptr;
     std::vector<phys::TriangleMesh*> meshes;
