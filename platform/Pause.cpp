@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -12,6 +13,11 @@ void Pause() {
     std::cerr << "Press Enter to continue . . ." << std::flush;
     std::string line;
     std::getline(std::cin, line);
+}
+
+void PauseAndExit() {
+    Pause();
+    std::exit(1);
 }
 
 }  // namespace os

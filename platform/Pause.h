@@ -7,4 +7,7 @@ namespace os {
 // stdin is a terminal, so a pipe or a test never hangs.
 void Pause();
 
+// A resource the game cannot run without failed: pause as above, then end with exit code 1.
+[[noreturn]] void PauseAndExit();
+
 }  // namespace os

@@ -5,7 +5,6 @@
 #include <assimp/scene.h>
 #include <assimp/Importer.hpp>
 #include <cfloat>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <utility>
@@ -20,11 +19,6 @@ constexpr unsigned ImportFlags = aiProcess_Triangulate | aiProcess_FlipUVs;
 constexpr float DefaultShininess = 10.0f;
 // Stands in for a normal the file does not give: lit as if facing the sun's sky.
 const glm::vec3 DefaultNormal(0.0f, 1.0f, 0.0f);
-
-[[noreturn]] void FailModel() {
-    os::Pause();
-    std::exit(1);
-}
 
 bool IsTriangle(const aiFace& face) {
     return face.mNumIndices == 3;
@@ -47,7 +41,7 @@ Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physic
         if (!probe.is_open()) {
             std::cerr << "Failed to find Model-File" << std::endl;
             std::cerr << "FilePath: " << path << std::endl;
-            FailModel();
+            os::PauseAndExit();
         }
     }
 
@@ -56,12 +50,12 @@ Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physic
     if (!scene || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !scene->mRootNode) {
         std::cerr << "Could not load meshObject" << std::endl;
         std::cerr << importer.GetErrorString() << std::endl;
-        FailModel();
+        os::PauseAndExit();
     }
     if (scene->mNumMeshes == 0 || !scene->mMeshes || !scene->mMeshes[0]) {
         std::cerr << "Could not load meshObject" << std::endl;
         std::cerr << "no mesh in " << path << std::endl;
-        FailModel();
+        os::PauseAndExit();
     }
     const aiMesh* mesh = scene->mMeshes[0];
 

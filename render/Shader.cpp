@@ -1,6 +1,5 @@
 #include "render/Shader.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -10,25 +9,12 @@
 
 namespace {
 
-// A broken shader leaves nothing sensible to draw with: report, wait for the player, quit.
-[[noreturn]] void FailShader() {
-    os::Pause();
-    std::exit(1);
-}
-
-std::string ShaderInfoLog(GLuint shader) {
+// The info log of a shader or a program, read with the matching pair of GL queries.
+std::string InfoLog(GLuint object, PFNGLGETSHADERIVPROC getLength, PFNGLGETSHADERINFOLOGPROC getLog) {
     GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    getLength(object, GL_INFO_LOG_LENGTH, &length);
     std::vector<char> log(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    if (length > 0) glGetShaderInfoLog(shader, length, nullptr, log.data());
-    return log.data();
-}
-
-std::string ProgramInfoLog(GLuint program) {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> log(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    if (length > 0) glGetProgramInfoLog(program, length, nullptr, log.data());
+    if (length > 0) getLog(object, length, nullptr, log.data());
     return log.data();
 }
 
@@ -39,7 +25,7 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath, c
     program = glCreateProgram();
     if (program == 0) {
         std::cerr << "Failed glCreateProgram" << std::endl;
-        FailShader();
+        os::PauseAndExit();
     }
     compileShader(vertexPath, GL_VERTEX_SHADER, vertexShader);
     compileShader(fragmentPath, GL_FRAGMENT_SHADER, fragmentShader);
@@ -54,8 +40,8 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath, c
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
     if (!linked) {
         std::cerr << "FAILED TO LINK PROGRAM" << std::endl;
-        std::cerr << ProgramInfoLog(program) << std::endl;
-        FailShader();
+        std::cerr << InfoLog(program, glGetProgramiv, glGetProgramInfoLog) << std::endl;
+        os::PauseAndExit();
     }
 }
 
@@ -63,7 +49,7 @@ void Shader::compileShader(const std::string& path, GLenum type, GLuint& outId) 
     std::ifstream file(path);
     if (!file.good()) {
         std::cerr << "Failed to open shader file:  " << path << std::endl;
-        FailShader();
+        os::PauseAndExit();
     }
     const std::string source((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     file.close();
@@ -71,7 +57,7 @@ void Shader::compileShader(const std::string& path, GLenum type, GLuint& outId) 
     outId = glCreateShader(type);
     if (outId == 0) {
         std::cerr << "Failed glCreateShader" << std::endl;
-        FailShader();
+        os::PauseAndExit();
     }
     const char* text = source.c_str();
     glShaderSource(outId, 1, &text, nullptr);
@@ -81,8 +67,8 @@ void Shader::compileShader(const std::string& path, GLenum type, GLuint& outId) 
     glGetShaderiv(outId, GL_COMPILE_STATUS, &compiled);
     if (!compiled || !glIsShader(outId)) {
         std::cerr << "FAILED TO COMPILE SHADER" << std::endl;
-        std::cerr << ShaderInfoLog(outId) << std::endl;
-        FailShader();
+        std::cerr << InfoLog(outId, glGetShaderiv, glGetShaderInfoLog) << std::endl;
+        os::PauseAndExit();
     }
     std::cout << "Loaded Shader from file: " << path << std::endl;
 }
