@@ -16,8 +16,9 @@ void RunMainLoop();
 bool RunMainLoopPass(uint32_t tick);
 void UpdateFrame();
 // Turns the mouse motion since the last frame into the camera angles and places the camera
-// around the character's position p; dt is the frame time in seconds.
-void UpdateCamera(const glm::vec3& p, float dt);
+// around the character's position p. frameSeconds is the paced frame time (1 / refresh
+// rate): the angles follow the mouse alone, whatever the measured frame time.
+void UpdateCamera(const glm::vec3& p, float frameSeconds);
 void HandleEvents();
 void RenderFrame();
 void ShowTextScreen(std::string text);

@@ -42,12 +42,14 @@ void RunIntroTimer() {
 
 }  // namespace
 
-void UpdateCamera(const glm::vec3& p, float dt) {
+void UpdateCamera(const glm::vec3& p, float frameSeconds) {
     yawAccumulator += MouseDelta(mouseX, previousMouseX);
     pitchAccumulator += MouseDelta(mouseY, previousMouseY);
 
-    // Both angles are absolute: the whole accumulated motion scaled by this frame's time.
-    const float s = dt * MouseScale;
+    // Both angles are absolute: the whole accumulated motion times a fixed scale. The scale
+    // takes the paced frame time, never the measured one, or the view would jump between
+    // frames of 17 and 18 ms with the mouse still.
+    const float s = frameSeconds * MouseScale;
     const float yaw = (static_cast<float>(yawAccumulator) * s) * mouseSensitivity;
     cameraPitch = (static_cast<float>(pitchAccumulator) * s) * mouseSensitivity;
     if (cameraPitch < 0.0f) cameraPitch = 0.0f;
@@ -75,10 +77,11 @@ void UpdateFrame() {
     const float dt = deltaMs / 1000.0f;
     levelClock += dt;
 
-    scene->simulate(1.0f / static_cast<float>(windowSettings.refreshRate));
+    const float pacedSeconds = 1.0f / static_cast<float>(windowSettings.refreshRate);
+    scene->simulate(pacedSeconds);
     scene->fetchResults(true);
 
-    UpdateCamera(playerCharacter->getPosition(), dt);
+    UpdateCamera(playerCharacter->getPosition(), pacedSeconds);
 
     playerCharacter->setView(viewMatrix);
     playerCharacter->update(deltaMs, hexList);

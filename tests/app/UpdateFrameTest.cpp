@@ -110,6 +110,34 @@ TEST_F(CameraTest, PitchIsHeldBetweenZeroAndPi) {
 
 using UpdateFrameTest = FreshLevelTest;
 
+// A long drag, then the mouse rests while the frame time wobbles between 16 and 18 ms: the
+// camera must not move, and it stands where the old per-frame scaling put it at the paced
+// frame time, so the mouse feels the same at a steady frame rate.
+TEST_F(UpdateFrameTest, CameraFollowsTheMouseAloneWhateverTheFrameTime) {
+    ResetMouse();
+    introCamera = false;
+    yawAccumulator = 1100;
+    pitchAccumulator = 37;
+    previousMouseX = mouseX = 700;
+    previousMouseY = mouseY = 420;
+
+    const float paced = 1.0f / static_cast<float>(windowSettings.refreshRate);
+    const float yaw = (1100.0f * (paced * 20.0f)) * 0.05f;
+    const float pitch = (37.0f * (paced * 20.0f)) * 0.05f;
+    const glm::vec3 expected(std::sin(yaw) * 10.0f, std::cos(pitch) * 10.0f, std::cos(yaw) * -10.0f);
+
+    for (int frame = 0; frame < 8; ++frame) {
+        deltaMs = frame % 2 == 0 ? 16.0f : 18.0f;
+        UpdateFrame();
+        SCOPED_TRACE(frame);
+        EXPECT_EQ(yawAccumulator, 1100);
+        EXPECT_FLOAT_EQ(cameraPitch, pitch);
+        ExpectNear(glm::vec3(cameraOffsetX, cameraOffsetY, cameraOffsetZ), expected, 1e-5f);
+    }
+    ResetMouse();
+    introCamera = true;
+}
+
 TEST_F(UpdateFrameTest, AdvancesTheLevelClockAndStepsThePhysics) {
     const float startY = 10.0f;
     for (int frame = 0; frame < 10; ++frame) UpdateFrame();
