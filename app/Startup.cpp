@@ -83,6 +83,8 @@ void InitSystems() {
         // needs only these.
         SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER);
     }
+    // SDL switches text input on with its video; only the name entry wants it.
+    SDL_StopTextInput();
     CreateMainWindow();
     std::cout << "SDL initialized\n" << std::endl;
 

@@ -143,6 +143,27 @@ TEST_F(MainLoopTest, SubmittedNameRestartsAtLevelOne) {
     EXPECT_EQ(currentLevel, 1);
 }
 
+// Only the name entry wants text input; through the intro and play it stays off, so no
+// text events pile up from the keys that steer the character.
+TEST_F(MainLoopTest, TextInputIsOffFromStartUpThroughIntroAndPlay) {
+    EXPECT_FALSE(SDL_IsTextInputActive()) << "after start-up";
+    levelClock = 1.0f;
+    lastTick = 0;
+    gameState = GameState::Intro;
+    EXPECT_TRUE(RunMainLoopPass(1000));
+    EXPECT_FALSE(SDL_IsTextInputActive()) << "in the intro";
+    gameState = GameState::Play;
+    EXPECT_TRUE(RunMainLoopPass(2000));
+    EXPECT_FALSE(SDL_IsTextInputActive()) << "in play";
+
+    gameState = GameState::GameOver;
+    PushText("x");
+    EXPECT_TRUE(RunMainLoopPass(3000));
+    EXPECT_EQ(nameEntryLine, "Enter name:x_");
+    EXPECT_FALSE(SDL_IsTextInputActive()) << "after the name entry took its events";
+    nameEntryLine = "Enter name:_";
+}
+
 TEST_F(MainLoopTest, WindowCloseInPlayEndsTheLoopWithoutAFrame) {
     gameState = GameState::Play;
     levelClock = 3.0f;
