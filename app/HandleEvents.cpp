@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <cctype>
+#include <set>
 #include <string>
 
 #include "app/GameFlow.h"
@@ -17,6 +18,19 @@ namespace {
 
 const std::string NamePrompt = "Enter name:";
 const std::string NameCursor = "_";
+
+// Keys down as far as the events seen so far tell, in every state that reads events.
+std::set<SDL_Keycode> heldKeys;
+// Keys that were still down when the run ended: their repeats type nothing into the name.
+std::set<SDL_Keycode> keysHeldFromPlay;
+// The text that follows a repeat of such a key is that key's, not the player's.
+bool textFromHeldKey = false;
+int previousState = GameState::Intro;
+
+void TrackKey(const SDL_Event& event) {
+    if (event.type == SDL_KEYDOWN) heldKeys.insert(event.key.keysym.sym);
+    if (event.type == SDL_KEYUP) heldKeys.erase(event.key.keysym.sym);
+}
 
 // Esc: the window and SDL go away here. mainWindow is null from now on, which tells the
 // rest of the pass not to draw, present or simulate.
@@ -63,6 +77,7 @@ bool HandlePlayKey(SDL_Keycode key, bool down) {
 void HandlePlayEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        TrackKey(event);
         switch (event.type) {
             case SDL_QUIT: gameState = GameState::Quit; break;
             case SDL_KEYDOWN:
@@ -81,6 +96,7 @@ void HandlePlayEvents() {
 void HandleIntroEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        TrackKey(event);
         if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
             QuitGame();
             return;
@@ -138,13 +154,30 @@ void SubmitName() {
     showScores = false;
 }
 
+// A key held since play repeats only while it stays down: a real press comes after a
+// release (or is the first down event seen of it) and no longer counts as held from play.
+bool IsRepeatOfKeyHeldFromPlay(const SDL_KeyboardEvent& key) {
+    if (keysHeldFromPlay.count(key.keysym.sym) == 0) return false;
+    if (key.repeat != 0) return true;
+    keysHeldFromPlay.erase(key.keysym.sym);
+    return false;
+}
+
 void HandleNameEntryEvents() {
     showScores = true;
     SDL_StartTextInput();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        TrackKey(event);
+        if (event.type == SDL_KEYUP) {
+            keysHeldFromPlay.erase(event.key.keysym.sym);
+        } else if (event.type == SDL_KEYDOWN) {
+            textFromHeldKey = IsRepeatOfKeyHeldFromPlay(event.key);
+            if (textFromHeldKey) continue;
+        }
+
         if (event.type == SDL_TEXTINPUT) {
-            InsertTypedText(event.text.text);
+            if (!textFromHeldKey) InsertTypedText(event.text.text);
         } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_BACKSPACE) {
             std::string name = TypedName();
             RemoveLastCharacter(name);
@@ -159,6 +192,12 @@ void HandleNameEntryEvents() {
 }  // namespace
 
 void HandleEvents() {
+    // The run has just ended: whatever is still held then belongs to play, not to the name.
+    if (gameState == GameState::GameOver && previousState != GameState::GameOver) {
+        keysHeldFromPlay = heldKeys;
+        textFromHeldKey = false;
+    }
+    previousState = gameState;
     switch (gameState) {
         case GameState::Play: HandlePlayEvents(); break;
         case GameState::Intro: HandleIntroEvents(); break;

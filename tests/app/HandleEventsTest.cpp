@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 
 #include "app/GameFlow.h"
@@ -319,6 +320,110 @@ TEST_F(HandleEventsTest, SecondReturnInOneCallStoresAFurtherEntry) {
     EXPECT_EQ(readScores(), "ann 7\nold 5\nbob 0\n");
     EXPECT_EQ(nameEntryLine, "Enter name:c_");
     EXPECT_EQ(gameState, GameState::Restart);
+}
+
+// ---- Keys held across the end of the run ------------------------------------------------
+
+// What a held key sends once text input is on: a repeated key-down and its text.
+class HeldKeyTest : public HandleEventsTest {
+protected:
+    static void repeatWithText(SDL_Keycode sym, const char* typed) {
+        key(sym, true, true);
+        text(typed);
+    }
+    static void pressWithText(SDL_Keycode sym, const char* typed) {
+        key(sym, true);
+        text(typed);
+    }
+    // Play with the keys down, then the frame update ends the run.
+    void endRunHolding(std::initializer_list<SDL_Keycode> keys) {
+        gameState = GameState::Play;
+        for (SDL_Keycode sym : keys) key(sym, true);
+        handle();
+        gameState = GameState::GameOver;
+    }
+};
+
+TEST_F(HeldKeyTest, KeyHeldWhenTheRunEndsTypesNothingUntilReleased) {
+    endRunHolding({SDLK_w});
+    for (int i = 0; i < 3; ++i) repeatWithText(SDLK_w, "w");
+    handle();
+    EXPECT_EQ(nameEntryLine, "Enter name:_");
+    repeatWithText(SDLK_w, "w");  // still held on a later pass
+    handle();
+    EXPECT_EQ(nameEntryLine, "Enter name:_");
+
+    key(SDLK_w, false);
+    pressWithText(SDLK_w, "w");
+    repeatWithText(SDLK_w, "w");  // held again after the release: repeats type as before
+    handle();
+    EXPECT_EQ(nameEntryLine, "Enter name:ww_");
+}
+
+TEST_F(HeldKeyTest, KeysPressedAfterTheEndTypeWhileAnOldOneIsStillHeld) {
+    endRunHolding({SDLK_w, SDLK_s});
+    repeatWithText(SDLK_w, "w");
+    pressWithText(SDLK_a, "a");
+    repeatWithText(SDLK_a, "a");
+    repeatWithText(SDLK_s, "s");
+    pressWithText(SDLK_b, "b");
+    handle();
+    EXPECT_EQ(nameEntryLine, "Enter name:aab_");
+}
+
+TEST_F(HeldKeyTest, HeldReturnAndBackspaceFromPlayDoNothingButFreshOnesWork) {
+    totalScore = 3;
+    endRunHolding({SDLK_BACKSPACE, SDLK_RETURN});
+    pressWithText(SDLK_a, "a");
+    pressWithText(SDLK_b, "b");
+    key(SDLK_BACKSPACE, true, true);
+    key(SDLK_RETURN, true, true);
+    handle();
+    EXPECT_EQ(nameEntryLine, "Enter name:ab_");
+    EXPECT_EQ(gameState, GameState::GameOver);
+    EXPECT_EQ(readScores(), "old 5\n");
+
+    // Backspace pressed after the end and held: every repeat removes one more character.
+    key(SDLK_BACKSPACE, false);
+    pressWithText(SDLK_c, "c");
+    key(SDLK_BACKSPACE, true);
+    key(SDLK_BACKSPACE, true, true);
+    handle();
+    EXPECT_EQ(nameEntryLine, "Enter name:a_");
+    key(SDLK_BACKSPACE, true, true);
+    key(SDLK_BACKSPACE, true, true);
+    handle();
+    EXPECT_EQ(nameEntryLine, "Enter name:_");
+    key(SDLK_BACKSPACE, false);
+
+    key(SDLK_RETURN, false);
+    pressWithText(SDLK_z, "z");
+    key(SDLK_RETURN, true);
+    handle();
+    EXPECT_EQ(readScores(), "old 5\nz 3\n");
+    EXPECT_EQ(gameState, GameState::Restart);
+}
+
+TEST_F(HeldKeyTest, EachRunEndTakesTheKeysHeldThen) {
+    endRunHolding({SDLK_w});
+    key(SDLK_w, false);
+    handle();
+    pressWithText(SDLK_q, "q");
+    key(SDLK_q, false);
+    key(SDLK_RETURN, true);
+    key(SDLK_RETURN, false);
+    handle();
+    ASSERT_EQ(gameState, GameState::Restart);
+
+    // The next run: "w" was let go in the name entry, now "d" is held at the end.
+    handle();  // the restart pass reads nothing
+    gameState = GameState::Intro;
+    handle();
+    endRunHolding({SDLK_d});
+    repeatWithText(SDLK_d, "d");
+    pressWithText(SDLK_w, "w");
+    handle();
+    EXPECT_EQ(nameEntryLine, "Enter name:w_");
 }
 
 }  // namespace
