@@ -6,6 +6,23 @@
 
 #include "render/Shader.h"
 
+namespace {
+
+// The lit pass binds the shadow map and the sky box once, before any object draws; a mesh's
+// textures must never take their units, whatever textures a model names.
+constexpr GLuint ShadowMapUnit = 1;
+constexpr GLuint SkyBoxUnit = 3;
+
+// The unit of a mesh's index-th texture: the index-th unit the lit pass leaves free.
+GLuint MaterialUnit(size_t index) {
+    GLuint unit = static_cast<GLuint>(index);
+    if (unit >= ShadowMapUnit) ++unit;
+    if (unit >= SkyBoxUnit) ++unit;
+    return unit;
+}
+
+}  // namespace
+
 Mesh::Mesh(std::vector<Vertex> vertices, std::vector<unsigned> indices, std::vector<MeshTexture> textures)
     : indices(std::move(indices)), vertices(std::move(vertices)), textures(std::move(textures)) {
     glGenVertexArrays(1, &vao);
@@ -36,7 +53,8 @@ void Mesh::draw(Shader* shader) {
     unsigned specularNr = 1;
     for (size_t i = 0; i < textures.size(); ++i) {
         const MeshTexture& texture = textures[i];
-        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
+        const GLuint unit = MaterialUnit(i);
+        glActiveTexture(GL_TEXTURE0 + unit);
         std::string number;
         if (texture.type == "texture_diffuse") {
             number = std::to_string(diffuseNr++);
@@ -44,7 +62,7 @@ void Mesh::draw(Shader* shader) {
             number = std::to_string(specularNr++);
         }
         const std::string name = "material." + texture.type + number;
-        glUniform1i(glGetUniformLocation(shader->program, name.c_str()), static_cast<GLint>(i));
+        glUniform1i(glGetUniformLocation(shader->program, name.c_str()), static_cast<GLint>(unit));
         glUniform1f(glGetUniformLocation(shader->program, "material.shininess"), texture.shininess);
         glBindTexture(GL_TEXTURE_2D, texture.id);
     }

@@ -98,7 +98,7 @@ TEST(Mesh, LoadedMeshDrawsEveryIndex) {
     mesh.release();
 }
 
-TEST(Mesh, DrawPutsEachTextureOnItsOwnUnitWithNumberedSamplers) {
+TEST(Mesh, DrawPutsEachTextureOnItsOwnFreeUnitWithNumberedSamplers) {
     if (!EnsureGlContext()) GTEST_SKIP() << "no display";
     Shader* shader = MaterialProbeShader();
     std::vector<MeshTexture> textures = {{NewTexture(), "texture_diffuse", "a.png", 24.0f},
@@ -109,23 +109,88 @@ TEST(Mesh, DrawPutsEachTextureOnItsOwnUnitWithNumberedSamplers) {
     mesh.draw(shader);
     mesh.draw(shader);  // numbering restarts on every draw
 
+    // Units 1 and 3 belong to the lit pass's shadow map and sky box.
+    const GLuint units[] = {0, 2, 4};
     EXPECT_EQ(UniformInt(shader->program, "material.texture_diffuse1"), 0);
-    EXPECT_EQ(UniformInt(shader->program, "material.texture_specular1"), 1);
-    EXPECT_EQ(UniformInt(shader->program, "material.texture_diffuse2"), 2);
+    EXPECT_EQ(UniformInt(shader->program, "material.texture_specular1"), 2);
+    EXPECT_EQ(UniformInt(shader->program, "material.texture_diffuse2"), 4);
     GLfloat shininess = 0.0f;
     glGetUniformfv(shader->program, glGetUniformLocation(shader->program, "material.shininess"), &shininess);
     EXPECT_FLOAT_EQ(shininess, 24.0f);
 
     GLint bound = -1;
-    for (GLuint unit = 1; unit < 3; ++unit) {
-        glActiveTexture(GL_TEXTURE0 + unit);
+    for (size_t i = 1; i < textures.size(); ++i) {
+        glActiveTexture(GL_TEXTURE0 + units[i]);
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(static_cast<GLuint>(bound), textures[unit].id);
+        EXPECT_EQ(static_cast<GLuint>(bound), textures[i].id);
     }
     glActiveTexture(GL_TEXTURE0);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, 0) << "unit 0 is cleared after the draw";
     mesh.release();
+}
+
+// The lit pass binds the shadow map on unit 1 and the sky box on unit 3 before the objects
+// draw; a model with a specular map (or four maps) must leave both where the lit shader
+// samples them for every later draw of the frame.
+TEST(Mesh, TexturesLeaveTheShadowMapAndSkyBoxWhereTheLitShaderSamplesThem) {
+    if (!EnsureGlContext()) GTEST_SKIP() << "no display";
+    Shader* lit = rendertest::Shaders()->complexShader;
+    ASSERT_NE(lit, nullptr);
+    const GLuint program = lit->program;
+    const GLuint shadowMap = NewTexture();
+    GLuint skyBox = 0;
+    glGenTextures(1, &skyBox);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, shadowMap);
+    glActiveTexture(GL_TEXTURE3);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, skyBox);
+    glActiveTexture(GL_TEXTURE0);
+    glUseProgram(program);
+    glUniform1i(glGetUniformLocation(program, "shadowMap"), 1);
+    glUniform1i(glGetUniformLocation(program, "skyBox"), 3);
+
+    Mesh diffuseAndSpecular = TwoTriangles({{NewTexture(), "texture_diffuse", "d.png", 10.0f},
+                                            {NewTexture(), "texture_specular", "s.png", 10.0f}});
+    Mesh fourMaps = TwoTriangles({{NewTexture(), "texture_diffuse", "d.png", 10.0f},
+                                  {NewTexture(), "texture_specular", "s.png", 10.0f},
+                                  {NewTexture(), "texture_diffuse", "d2.png", 10.0f},
+                                  {NewTexture(), "texture_specular", "s2.png", 10.0f}});
+    for (Mesh* mesh : {&diffuseAndSpecular, &fourMaps}) {
+        SCOPED_TRACE(mesh->textures.size());
+        mesh->draw(lit);
+
+        const GLint shadowUnit = UniformInt(program, "shadowMap");
+        EXPECT_EQ(shadowUnit, 1);
+        GLint bound = -1;
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(shadowUnit));
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(static_cast<GLuint>(bound), shadowMap) << "the shadow map was displaced";
+
+        const GLint skyUnit = UniformInt(program, "skyBox");
+        EXPECT_EQ(skyUnit, 3);
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(skyUnit));
+        glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &bound);
+        EXPECT_EQ(static_cast<GLuint>(bound), skyBox);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(bound, 0) << "a map on the sky box's unit";
+        glActiveTexture(GL_TEXTURE0);
+
+        const GLint diffuseUnit = UniformInt(program, "material.texture_diffuse1");
+        EXPECT_NE(diffuseUnit, shadowUnit);
+        EXPECT_NE(diffuseUnit, skyUnit);
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    diffuseAndSpecular.release();
+    fourMaps.release();
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE3);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glDeleteTextures(1, &shadowMap);
+    glDeleteTextures(1, &skyBox);
 }
 
 TEST(Mesh, ReleaseDeletesBuffersAndTexturesOnceWhileCopiesKeepTheirNames) {
