@@ -2,7 +2,9 @@
 // marks, the target count, every way a level file can fail, and the shipped level files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -292,6 +294,83 @@ TEST_F(LevelLoadTest, FallbackAfterAPartialLoadHoldsOnlyLevelOneTiles) {
     EXPECT_FALSE(tile("1cloned01")->isTarget);
 }
 
+// ---- Tile shapes seen from above ----------------------------------------------------
+
+constexpr float Touching = 1e-3f;  // world units: closer than this counts as edge to edge
+
+using Outline = std::vector<glm::vec2>;  // convex, counter-clockwise, in (x, z)
+
+float Cross(const glm::vec2& o, const glm::vec2& a, const glm::vec2& b) {
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+Outline ConvexOutline(std::vector<glm::vec2> points) {
+    std::sort(points.begin(), points.end(),
+              [](const glm::vec2& a, const glm::vec2& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    Outline hull(2 * points.size());
+    size_t k = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        while (k >= 2 && Cross(hull[k - 2], hull[k - 1], points[i]) <= 0.0f) --k;
+        hull[k++] = points[i];
+    }
+    for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && Cross(hull[k - 2], hull[k - 1], points[i]) <= 0.0f) --k;
+        hull[k++] = points[i];
+    }
+    hull.resize(k > 1 ? k - 1 : k);
+    return hull;
+}
+
+// The tile model seen from above.
+Outline TopView(const Mesh& mesh) {
+    std::vector<glm::vec2> points;
+    for (const Vertex& v : mesh.vertices) points.emplace_back(v.position.x, v.position.z);
+    return ConvexOutline(points);
+}
+
+// Every offset a - b at which two shapes share some area: the Minkowski difference.
+Outline OverlapOffsets(const Outline& a, const Outline& b) {
+    std::vector<glm::vec2> points;
+    for (const glm::vec2& p : a)
+        for (const glm::vec2& q : b) points.push_back(p - q);
+    return ConvexOutline(points);
+}
+
+int FieldOf(const object::Hex* hex) {
+    if (hex->name.size() < 7 || hex->name.compare(1, 6, "cloned") != 0) return 0;
+    return hex->name[0] - '0';
+}
+
+struct ZSpan {
+    float lo = 0.0f;
+    float hi = 0.0f;
+};
+
+// The centre z values at which a tile-shaped body at x would share area with hex; false
+// when none does (a body beside it at most touches its edge).
+bool OverlapSpan(const Outline& offsets, float x, const object::Hex* hex, ZSpan& span) {
+    const glm::vec3 p = hex->staticActor->getGlobalPose().p;
+    const float dx = x - p.x;
+    float lo = std::numeric_limits<float>::max();
+    float hi = std::numeric_limits<float>::lowest();
+    float minX = lo;
+    float maxX = hi;
+    for (size_t i = 0; i < offsets.size(); ++i) {
+        const glm::vec2& a = offsets[i];
+        const glm::vec2& b = offsets[(i + 1) % offsets.size()];
+        minX = std::min(minX, a.x);
+        maxX = std::max(maxX, a.x);
+        if (a.x == b.x || dx < std::min(a.x, b.x) || dx > std::max(a.x, b.x)) continue;
+        const float z = a.y + (dx - a.x) * (b.y - a.y) / (b.x - a.x);
+        lo = std::min(lo, z);
+        hi = std::max(hi, z);
+    }
+    if (dx <= minX + Touching || dx >= maxX - Touching || lo >= hi) return false;
+    span.lo = p.z + lo;
+    span.hi = p.z + hi;
+    return true;
+}
+
 // ---- The shipped level files --------------------------------------------------------
 
 struct LevelFile {
@@ -333,6 +412,9 @@ TEST_F(LevelLoadTest, ShippedLevelsLoadAndCanBeFinished) {
         levels.push_back(file);
     }
     ASSERT_GE(levels.size(), 5u);
+    const Outline tileShape = TopView(hexPrototype->mesh);
+    ASSERT_GE(tileShape.size(), 3u);
+    const Outline overlapOffsets = OverlapOffsets(tileShape, tileShape);
 
     for (size_t i = 0; i < levels.size(); ++i) {
         const int level = static_cast<int>(i) + 1;
@@ -367,40 +449,73 @@ TEST_F(LevelLoadTest, ShippedLevelsLoadAndCanBeFinished) {
         EXPECT_EQ(tile("1cloned21") != nullptr && tile("1cloned21")->isGoal, goalLevel) << "goal tile";
         EXPECT_EQ(names.count("1cloned21"), 0u) << "the goal is no target";
 
-        // From level 2 on the moving tiles bridge field 1 and field 2: each swing reaches
-        // field 1's last row and field 2's first row.
+        // From level 2 on a moving tile bridges field 1 and field 2.
         if (level >= 2) {
             EXPECT_GE(file.fields, 2);
             EXPECT_FALSE(file.amplitudes.empty());
         }
-        const float baseZ = 0.75f * static_cast<float>(file.rows + 2) * depth;
-        for (int amplitude : file.amplitudes) {
-            const float reach = std::fabs(static_cast<float>(amplitude));
-            EXPECT_LE(baseZ - reach, rowZ(1, file.rows, file.rows - 1)) << "m" << amplitude;
-            EXPECT_GE(baseZ + reach, rowZ(2, file.rows, 0)) << "m" << amplitude;
+
+        // The jump every level begins with: the start tile pushed ahead until it meets field 1.
+        const glm::vec3 start = hexPrototype->staticActor->getGlobalPose().p;
+        float firstGap = std::numeric_limits<float>::max();
+        for (object::Hex* hex : hexList) {
+            ZSpan span;
+            if (FieldOf(hex) != 1 || !OverlapSpan(overlapOffsets, start.x, hex, span)) continue;
+            firstGap = std::min(firstGap, span.lo - start.z);
         }
+        ASSERT_LT(firstGap, std::numeric_limits<float>::max()) << "no field-1 tile ahead of the start tile";
+        ASSERT_GT(firstGap, 0.0f);
+
+        // Each moving tile, along its whole swing, never overlaps a tile of the field (edge to
+        // edge is fine); at the back end it comes within that first jump of field 1, at the
+        // front end within it of field 2. The tiles at those ends are where one boards and
+        // leaves it.
+        std::set<std::string> boardFrom;
+        std::set<std::string> landOn;
+        size_t movingTiles = 0;
+        for (object::Hex* moving : hexList) {
+            if (!moving->isMoving) continue;
+            ++movingTiles;
+            SCOPED_TRACE("moving tile of amplitude " + std::to_string(moving->amplitude));
+            const float x = moving->staticActor->getGlobalPose().p.x;
+            const float back = moving->baseZ - std::fabs(moving->amplitude);
+            const float front = moving->baseZ + std::fabs(moving->amplitude);
+            float backGap = std::numeric_limits<float>::max();
+            float frontGap = std::numeric_limits<float>::max();
+            for (object::Hex* hex : hexList) {
+                ZSpan span;
+                if (hex->isMoving || !OverlapSpan(overlapOffsets, x, hex, span)) continue;
+                EXPECT_FALSE(span.lo < front - Touching && span.hi > back + Touching)
+                    << "overlaps " << hex->name << " between z " << span.lo << " and " << span.hi;
+                if (FieldOf(hex) == 1 && span.hi <= back + Touching) {
+                    backGap = std::min(backGap, back - span.hi);
+                    if (back - span.hi <= firstGap + Touching) boardFrom.insert(hex->name);
+                }
+                if (FieldOf(hex) == 2 && span.lo >= front - Touching) {
+                    frontGap = std::min(frontGap, span.lo - front);
+                    if (span.lo - front <= firstGap + Touching) landOn.insert(hex->name);
+                }
+            }
+            EXPECT_LE(backGap, firstGap + Touching) << "gap to field 1 wider than the first jump";
+            if (file.fields >= 2) EXPECT_LE(frontGap, firstGap + Touching) << "gap to field 2 wider than the first jump";
+        }
+        EXPECT_EQ(movingTiles, file.amplitudes.size());
 
         // Every target can be reached without a wrong step: the targets form one group of
         // neighbouring tiles, starting with the tile straight ahead of the start tile, where
-        // the moving tile joins every target that it passes over.
+        // the moving tile joins a target it can be boarded from to the targets it reaches.
         ASSERT_EQ(targets.count("1cloned02"), 1u) << "the first tile ahead is a target";
         std::set<std::string> reached = {"1cloned02"};
         std::vector<std::string> open = {"1cloned02"};
         bool movingReached = false;
-        const auto underSwing = [&](const glm::vec3& p) {
-            for (int amplitude : file.amplitudes) {
-                const float reach = std::fabs(static_cast<float>(amplitude));
-                if (std::fabs(p.x) < width && p.z >= baseZ - reach && p.z <= baseZ + reach) return true;
-            }
-            return false;
-        };
         while (!open.empty()) {
-            const glm::vec3 from = targets[open.back()];
+            const std::string from = open.back();
             open.pop_back();
-            if (underSwing(from)) movingReached = true;
+            const bool boards = boardFrom.count(from) == 1;
+            if (boards) movingReached = true;
             for (const auto& [name, p] : targets) {
-                const bool neighbour = glm::length(p - from) < 1.01f * width;
-                if ((neighbour || (movingReached && underSwing(p))) && reached.insert(name).second) {
+                const bool neighbour = glm::length(p - targets[from]) < 1.01f * width;
+                if ((neighbour || (boards && landOn.count(name) == 1)) && reached.insert(name).second) {
                     open.push_back(name);
                 }
             }
