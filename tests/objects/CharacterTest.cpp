@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -519,6 +520,165 @@ TEST_F(CharacterTest, LevelWithoutTargetsIsCompleteAtOnce) {
     character->targetCount = 0;
     frame();
     EXPECT_TRUE(character->allTargetsVisited);
+}
+
+// ---- Riding the shipped levels' moving tiles ---------------------------------------------
+
+struct SwingLevel {
+    int level = 0;
+    int columns = 0;
+    int rows = 0;
+    int fields = 0;
+    std::vector<float> amplitudes;
+};
+
+// The shipped levels that have moving tiles, as their files give them (the tests run in
+// the build folder, where res/ is staged).
+std::vector<SwingLevel> ShippedSwingLevels() {
+    std::vector<SwingLevel> levels;
+    for (int level = 1;; ++level) {
+        std::ifstream file("./res/Levels/Level" + std::to_string(level) + ".txt");
+        if (!file) break;
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);) lines.push_back(line);
+        if (lines.size() < 5) continue;
+        SwingLevel made;
+        made.level = level;
+        made.columns = std::stoi(lines[0]);
+        made.rows = std::stoi(lines[1]);
+        made.fields = std::stoi(lines[2]);
+        for (size_t i = 4; i < lines.size(); ++i) {
+            if (!lines[i].empty() && lines[i][0] == 'm') made.amplitudes.push_back(std::stof(lines[i].substr(1)));
+        }
+        if (!made.amplitudes.empty()) levels.push_back(made);
+    }
+    return levels;
+}
+
+class MovingTileRideTest : public CharacterTest {
+protected:
+    std::vector<object::Hex*> moving;
+    float phase = 0.0f;
+    float phaseStep = 0.0f;
+    float baseZ = 0.0f;
+
+    // A new world for the next level: no tiles, a new character.
+    void freshWorld() {
+        for (object::Hex* tile : tiles) delete tile;
+        tiles.clear();
+        moving.clear();
+        delete character;
+        jumpTimer = 3.0f;
+        moveDisplacement = glm::vec3(0.0f);
+        characterYaw = 0.0f;
+        character = makeCharacter(ModelMin, ModelMax);
+    }
+
+    // One frame as the game runs it: the step, the character, then the tiles' swing, whose
+    // phase grows by one tile-clock step for each tile update of the frame.
+    void swingFrame() {
+        frame();
+        phase += phaseStep;
+        for (object::Hex* tile : moving) {
+            const float z = std::sin(phase) * tile->amplitude + baseZ;
+            tile->staticActor->setGlobalPose(phys::Pose(glm::vec3(0.0f, 1.0f, z)), true);
+        }
+    }
+
+    float tileZ(const object::Hex* tile) const { return tile->staticActor->getGlobalPose().p.z; }
+
+    // Walks ahead, takes off once past takeOffZ, lets go of the jump once over the tile at
+    // aimZ(), and of "w" once standing on a tile named name. False when it does not
+    // get there within maxFrames.
+    bool jumpAcross(float takeOffZ, const std::function<float()>& aimZ, const std::string& name, int maxFrames) {
+        character->moveForward = true;
+        bool tookOff = false;
+        for (int i = 0; i < maxFrames; ++i) {
+            if (!tookOff && position().z >= takeOffZ) {
+                character->jump = true;
+                tookOff = true;
+            }
+            if (character->jump && position().z >= aimZ() - 3.5f) character->jump = false;
+            swingFrame();
+            if (tookOff && standing() && touchedName(*character) == name) {
+                character->moveForward = false;
+                character->jump = false;
+                return true;
+            }
+        }
+        character->moveForward = false;
+        character->jump = false;
+        return false;
+    }
+};
+
+// A player's way across every shipped moving tile: from the last row of field 1 onto the
+// tile as it comes back, a ride, and off onto field 2 at the far end of its swing, each
+// time by walking and a held jump let go over the tile aimed at.
+TEST_F(MovingTileRideTest, EveryShippedMovingTileCarriesTheCharacterFromFieldOneToFieldTwo) {
+    const std::vector<SwingLevel> levels = ShippedSwingLevels();
+    ASSERT_FALSE(levels.empty()) << "no shipped level with a moving tile";
+    const float d = 2.0f * HexRadius;
+    const float w = HexWidth;
+    for (const SwingLevel& level : levels) {
+        SCOPED_TRACE("Level" + std::to_string(level.level) + ".txt");
+        freshWorld();
+        const auto rowZ = [&](int field, int row) {
+            return -34.0f + static_cast<float>((2 * field - 2) * level.rows + 2) * d + 0.75f * d * row;
+        };
+        const auto columnX = [&](int row, int column) {
+            return (static_cast<float>(column) - 2.0f - (row % 2 == 1 ? 0.5f : 0.0f)) * w;
+        };
+        const int lastRow = level.rows - 1;
+        for (const auto& [field, row] : {std::pair{1, lastRow - 1}, {1, lastRow}, {2, 0}, {2, 1}}) {
+            for (int k = 0; k < level.columns; ++k) {
+                const std::string name =
+                    std::to_string(field) + "cloned" + std::to_string(row) + std::to_string(k);
+                addTile(name, glm::vec3(columnX(row, k), 1.0f, rowZ(field, row)), true, HexColor::Target);
+            }
+        }
+        baseZ = 0.75f * static_cast<float>(level.rows + 2) * d;
+        for (float amplitude : level.amplitudes) {
+            object::Hex* tile = addTile("moving111", glm::vec3(0.0f, 1.0f, baseZ), true, HexColor::Target);
+            tile->isMoving = true;
+            tile->amplitude = amplitude;
+            moving.push_back(tile);
+        }
+        character->targetCount = 1000;
+        // Every tile of the level and the start tile once more are updated per frame.
+        const int tileUpdates = level.columns * level.rows * level.fields + static_cast<int>(moving.size()) + 2;
+        phaseStep = static_cast<float>(tileUpdates) * FrameMs * 1e-5f;
+
+        // On the last row of field 1 (its column 2), in line with the moving tile.
+        const float startX = lastRow % 2 == 1 ? -0.25f * w : 0.0f;
+        const std::string boardFrom = "1cloned" + std::to_string(lastRow) + "2";
+        character->controller->setPosition(glm::dvec3(startX, 5.0, rowZ(1, lastRow)));
+        land();
+        ASSERT_STREQ(touchedName(*character), boardFrom.c_str());
+
+        // The first tile comes back to field 1 about a second after the walk begins.
+        object::Hex* ride = moving.front();
+        const float backPhase = ride->amplitude > 0.0f ? 1.5f * 3.1415927f : 0.5f * 3.1415927f;
+        phase = backPhase - 60.0f * phaseStep;
+        swingFrame();
+        ASSERT_TRUE(jumpAcross(rowZ(1, lastRow) + 2.0f, [&] { return tileZ(ride); }, "moving111", 240))
+            << "could not board the moving tile";
+
+        // Ride to the far end of the swing of whichever tile carries the character.
+        bool atFrontEnd = false;
+        for (int i = 0; i < 2000 && !atFrontEnd; ++i) {
+            swingFrame();
+            for (object::Hex* tile : moving) {
+                const bool carries = character->controllerState.touchedActor == tile->staticActor;
+                if (carries && tileZ(tile) >= baseZ + 0.999f * std::fabs(tile->amplitude)) atFrontEnd = true;
+            }
+            ASSERT_GT(position().y, 0.0) << "fell off the moving tile";
+        }
+        ASSERT_TRUE(atFrontEnd) << "never carried to the far end";
+        const float landZ = rowZ(2, 0);
+        ASSERT_TRUE(jumpAcross(position().z, [&] { return landZ; }, "2cloned02", 240))
+            << "could not get from the moving tile onto field 2";
+    }
 }
 
 }  // namespace
