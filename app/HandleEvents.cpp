@@ -154,8 +154,8 @@ void SubmitName() {
     showScores = false;
 }
 
-// A key held since play repeats only while it stays down: a real press comes after a
-// release (or is the first down event seen of it) and no longer counts as held from play.
+// A key held since play sends only repeats while it stays down; a press without the repeat
+// mark means it was let go in between (even if that release was missed) and ends the hold.
 bool IsRepeatOfKeyHeldFromPlay(const SDL_KeyboardEvent& key) {
     if (keysHeldFromPlay.count(key.keysym.sym) == 0) return false;
     if (key.repeat != 0) return true;
