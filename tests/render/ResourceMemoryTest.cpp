@@ -1,6 +1,6 @@
-// Building a level's GL resources over and over must not grow the process: every mesh,
-// texture and sky box made for a level is freed with it, while the shadow map's target,
-// made once and shared by every level, is not made again.
+// Building a level's GL resources over and over must not grow the process: every sky box
+// and object made for a level is freed with it, while the models and the shadow map's
+// target, made once and shared by every level, are not made again.
 #include <gtest/gtest.h>
 
 #include <FreeImage.h>
@@ -8,11 +8,12 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <set>
 
 #include "GlTestContext.h"
 #include "RenderTestSupport.h"
 #include "objects/GameObject.h"
-#include "render/Model.h"
+#include "render/ModelCache.h"
 #include "render/ShaderManager.h"
 #include "render/ShadowMap.h"
 #include "render/SkyBox.h"
@@ -52,8 +53,14 @@ void WriteSkyFaces(const std::string& dir) {
     }
 }
 
+// A scene object that lets go of its model the way every object's destructor does.
+class Holder : public object::GameObject {
+public:
+    ~Holder() override { releaseModel(); }
+};
+
 struct Level {
-    std::vector<std::unique_ptr<object::GameObject>> objects;
+    std::vector<std::unique_ptr<Holder>> objects;
     std::unique_ptr<SkyBox> sky;
     std::unique_ptr<service::ShadowMap> shadowMap;
 };
@@ -74,10 +81,9 @@ long BuildDrawRelease(const std::vector<std::string>& models, ShaderManager& sha
     Level level;
     std::vector<object::GameObject*> renderList;
     for (const std::string& path : models) {
-        level.objects.emplace_back(new object::GameObject());
-        object::GameObject* object = level.objects.back().get();
-        Model model(path);
-        object->mesh = model.load(object, &cooking, nullptr);
+        level.objects.emplace_back(new Holder());
+        Holder* object = level.objects.back().get();
+        object->setMesh(ModelCache::load(path, object, &cooking, nullptr));
         renderList.push_back(object);
     }
     level.sky.reset(new SkyBox("skybox", shaders.skyboxShader));
@@ -85,11 +91,7 @@ long BuildDrawRelease(const std::vector<std::string>& models, ShaderManager& sha
     level.shadowMap.reset(new service::ShadowMap());
     level.shadowMap->render(renderList, shaders.shadowMapShader);
     const long alive = LiveKb();
-
-    for (auto& object : level.objects) {
-        object->mesh.release();
-        if (object->triangleMesh) object->triangleMesh->release();
-    }
+    level = Level();
     glFinish();
     return alive;
 }
@@ -110,6 +112,7 @@ TEST(ResourceMemory, FiftyLevelBuildsKeepTheProcessSize) {
     rendertest::RecordingCooking cooking;
 
     // From nothing shared, so that the first build shows what sharing keeps.
+    ModelCache::releaseAll();
     service::ShadowMap::releaseShared();
     testing::internal::CaptureStdout();
     const long initial = LiveKb();
@@ -128,5 +131,8 @@ TEST(ResourceMemory, FiftyLevelBuildsKeepTheProcessSize) {
     EXPECT_LT(after - before, AllowedGrowthKb);
     // The 100 MB depth map is made by the first build only.
     EXPECT_GT(alive - initial, 10 * AllowedGrowthKb) << "the measure must see the shared resources at all";
+    EXPECT_EQ(ModelCache::size(), std::set<std::string>(models.begin(), models.end()).size())
+        << "each model file loaded once over all builds";
+    ModelCache::releaseAll();
     service::ShadowMap::releaseShared();
 }
