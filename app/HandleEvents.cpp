@@ -22,6 +22,8 @@ const std::string NameCursor = "_";
 // rest of the pass not to draw, present or simulate.
 void QuitGame() {
     gameState = GameState::Quit;
+    // The world's GL objects go while their context is still there.
+    if (SDL_GL_GetCurrentContext() != nullptr) ReleaseWorld();
     SDL_DestroyWindow(mainWindow);
     mainWindow = nullptr;
     SDL_Quit();

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include <GL/glew.h>
 #include <SDL2/SDL.h>
 #include <glm/gtc/constants.hpp>
 
@@ -196,6 +197,15 @@ void LevelLoadFallback(float tileWidth, float tileDepth) {
         const bool missing = !std::ifstream(LevelFilePath(1)).good();
         FatalError("Level file " + LevelFilePath(1) + (missing ? " is missing" : " is not a valid level file"));
     }
+}
+
+void ReleaseWorld() {
+    if (scene != nullptr) ReleaseLevel();
+    ModelCache::releaseAll();
+    service::ShadowMap::releaseShared();
+    // The software driver can hang tearing its context down while its threads still work
+    // (the last level's depth clear, say): let them finish first.
+    glFinish();
 }
 
 void SetupLevel(int level) {

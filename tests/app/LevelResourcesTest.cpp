@@ -168,3 +168,29 @@ TEST_F(LevelResourcesTest, ANewLevelHoldsNothingOfTheLevelBefore) {
         EXPECT_EQ(barrel->boundsMax, barrels[0]->boundsMax);
     }
 }
+
+// At exit the level and everything levels share are freed, and a later set-up (a test
+// that goes on) makes them anew.
+TEST_F(LevelResourcesTest, ReleaseWorldFreesTheLevelAndWhatLevelsShare) {
+    QuietSetup(2);
+    const GLuint fbo = currentShadowMap->depthMapFBO;
+    const GLuint depthMap = currentShadowMap->depthMap;
+    const Mesh tile = hexPrototype->mesh;
+    ReleaseWorld();
+    const Census released = TakeCensus();
+    EXPECT_EQ(released.cookedMeshes, 0u);
+    EXPECT_EQ(ModelCache::size(), 0u);
+    EXPECT_FALSE(glIsFramebuffer(fbo));
+    EXPECT_FALSE(glIsTexture(depthMap));
+    EXPECT_FALSE(glIsVertexArray(tile.vao));
+    EXPECT_FALSE(glIsBuffer(tile.vbo));
+    EXPECT_EQ(scene, nullptr);
+    EXPECT_EQ(playerCharacter, nullptr);
+    EXPECT_TRUE(renderList.empty());
+
+    QuietSetup(1);
+    ExpectLevelDrawsWithLiveObjects(1);
+    ReleaseWorld();
+    EXPECT_EQ(TakeCensus(), released) << "a second world goes as completely as the first";
+    QuietSetup(1);
+}
