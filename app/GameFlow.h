@@ -10,6 +10,9 @@
 void InitSystems();
 [[noreturn]] void FatalError(std::string message);
 void SetupLevel(int level);
+// Frees the current level and what every level shares (the models, the shadow map's
+// framebuffer and texture). At exit, while the GL context is current.
+void ReleaseWorld();
 void LevelLoadFallback(float tileWidth, float tileDepth);
 void RunMainLoop();
 // One pass of the main loop at the given tick (milliseconds); false once the loop must end.

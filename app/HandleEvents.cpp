@@ -36,6 +36,8 @@ void TrackKey(const SDL_Event& event) {
 // rest of the pass not to draw, present or simulate.
 void QuitGame() {
     gameState = GameState::Quit;
+    // The world's GL objects go while their context is still there.
+    if (SDL_GL_GetCurrentContext() != nullptr) ReleaseWorld();
     SDL_DestroyWindow(mainWindow);
     mainWindow = nullptr;
     SDL_Quit();

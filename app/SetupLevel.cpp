@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include <GL/glew.h>
 #include <SDL2/SDL.h>
 #include <glm/gtc/constants.hpp>
 
@@ -29,6 +30,7 @@
 #include "physics/Shape.h"
 #include "physics/TriangleMesh.h"
 #include "render/Model.h"
+#include "render/ModelCache.h"
 #include "render/ShaderManager.h"
 #include "render/ShadowMap.h"
 #include "render/SkyBox.h"
@@ -52,15 +54,10 @@ std::string LevelFilePath(int level) {
     return "./res/Levels/Level" + std::to_string(level) + ".txt";
 }
 
-// Every model object gets its own Model; only the newest is kept in currentModel. A Model
-// owns nothing but its strings, so the one it replaces can go.
-void NewModel(const std::string& path) {
-    delete currentModel;
-    currentModel = new Model(path);
-}
-
-void LoadInto(object::GameObject* object) {
-    object->setMesh(currentModel->load(object, cooking, physics));
+// Each model file is read once per process: every object built from it, on this level
+// and the next, gets the same mesh, textures and collision mesh from the cache.
+void LoadInto(object::GameObject* object, const char* path) {
+    object->setMesh(ModelCache::load(path, object, cooking, physics));
 }
 
 // Frees the previous level's world. The objects release their own actors (taking them out
@@ -111,16 +108,14 @@ void CreateScene() {
 
 void BuildCharacter() {
     playerCharacter = new object::Character("character", shaderManager->complexShader, cameraProjection);
-    NewModel("./res/Models/Character.obj");
-    LoadInto(playerCharacter);
+    LoadInto(playerCharacter, "./res/Models/Character.obj");
     InitCharacterPhysics();
     scene->addActor(*playerCharacter->dynamicActor);
 }
 
 void BuildStartTile() {
     hexPrototype = new object::Hex("hex", shaderManager->complexShader, cameraProjection, emptyMesh);
-    NewModel("./res/Models/spielfeld.obj");
-    LoadInto(hexPrototype);
+    LoadInto(hexPrototype, "./res/Models/spielfeld.obj");
     hexPrototype->init(physics, StartTilePosition, cooking);
     scene->addActor(*hexPrototype->staticActor);
     hexList.push_back(hexPrototype);
@@ -138,8 +133,7 @@ void BuildField(int level, float tileWidth, float tileDepth) {
 
 void BuildWall() {
     wall = new object::Wall("wall1", shaderManager->complexShader, cameraProjection);
-    NewModel("./res/Models/Wall.obj");
-    LoadInto(wall);
+    LoadInto(wall, "./res/Models/Wall.obj");
     wall->material = physics->createMaterial(WallMaterial, WallMaterial, WallMaterial);
     wall->createActor(physics, ActorKind::StaticMesh);
     wall->staticActor->setGlobalPose(phys::Pose(WallPosition), true);
@@ -150,20 +144,17 @@ void BuildWall() {
 
 void BuildPlatformAndBarrels(float tileDepth) {
     platform = new object::Platform("right", shaderManager->complexShader, cameraProjection);
-    NewModel("./res/Models/testQuader.obj");
-    LoadInto(platform);
+    LoadInto(platform, "./res/Models/testQuader.obj");
     platform->initPhysics(physics, phys::Pose(PlatformPlace + glm::vec3(tileDepth + PlatformOffsetX, 0.0f, 0.0f)));
     scene->addActor(*platform->staticActor);
 
-    // One model for all fifteen barrels; each load still gives its barrel its own mesh.
-    NewModel("./res/Models/Fass.obj");
     float width = 0.0f;
     float height = 0.0f;
     for (int index = 0; index < BarrelCount; ++index) {
         auto* barrel = new object::Barrel("b" + std::to_string(index + 1), shaderManager->complexShader,
                                           cameraProjection);
         barrels[index] = barrel;
-        LoadInto(barrel);
+        LoadInto(barrel, "./res/Models/Fass.obj");
         if (index == 0) {
             const glm::vec3 platformPosition = platform->staticActor->getGlobalPose().p;
             barrel->initPhysics(physics, phys::Pose(platformPosition + FirstBarrelOffset));
@@ -206,6 +197,15 @@ void LevelLoadFallback(float tileWidth, float tileDepth) {
         const bool missing = !std::ifstream(LevelFilePath(1)).good();
         FatalError("Level file " + LevelFilePath(1) + (missing ? " is missing" : " is not a valid level file"));
     }
+}
+
+void ReleaseWorld() {
+    if (scene != nullptr) ReleaseLevel();
+    ModelCache::releaseAll();
+    service::ShadowMap::releaseShared();
+    // The software driver can hang tearing its context down while its threads still work
+    // (the last level's depth clear, say): let them finish first.
+    glFinish();
 }
 
 void SetupLevel(int level) {

@@ -70,6 +70,8 @@ int SDL_main(int argc, char* argv[]) {
     ShowTextScreen("LOADING LEVEL " + std::to_string(currentLevel));
     SetupLevel(currentLevel);
     RunMainLoop();
+    // Closed by the window manager: the window and its context are still there.
+    if (mainWindow != nullptr) ReleaseWorld();
     return 0;
 }
 

@@ -14,6 +14,7 @@
 #include "physics/RigidStatic.h"
 #include "physics/Shape.h"
 #include "physics/TriangleMesh.h"
+#include "render/ModelCache.h"
 #include "render/Shader.h"
 
 namespace {
@@ -167,8 +168,14 @@ void GameObject::releasePhysics() {
 }
 
 void GameObject::releaseModel() {
-    mesh.release();
-    if (triangleMesh != nullptr) triangleMesh->release();
+    // A model from the cache is shared by every object built from its file: the cache
+    // frees it, once. This object only lets go of it.
+    if (ModelCache::holds(mesh)) {
+        mesh = Mesh();
+    } else {
+        mesh.release();
+    }
+    if (triangleMesh != nullptr && !ModelCache::holds(triangleMesh)) triangleMesh->release();
     triangleMesh = nullptr;
 }
 

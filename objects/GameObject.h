@@ -71,7 +71,8 @@ protected:
     // NOTE: call it before the scene holding the actor is released.
     void releasePhysics();
     // Deletes the mesh's GL objects and releases triangleMesh: only for the object that
-    // loaded them, never for one that holds a copy.
+    // loaded them, never for one that holds a copy. A model from the ModelCache is only let
+    // go of: the cache frees it.
     void releaseModel();
 };
 

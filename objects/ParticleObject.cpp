@@ -9,11 +9,12 @@
 
 #include "app/Globals.h"
 #include "objects/HexColor.h"
-#include "render/Model.h"
+#include "render/ModelCache.h"
 #include "render/Shader.h"
 
 namespace {
 
+const char* const SmokeModelPath = "./res/Models/Smoke.obj";
 constexpr int32_t PuffCount = 1000;
 constexpr float RingRadius = 3.5f;
 constexpr float BurstDurationMs = 1000.0f;
@@ -52,8 +53,10 @@ ParticleObject::ParticleObject(std::string name, Shader* shader, glm::mat4 proje
       radius(RingRadius),
       duration(BurstDurationMs),
       elapsed(0.0f) {
-    Model model("./res/Models/Smoke.obj");
-    GameObject::setMesh(model.load(this, cooking, physics));
+    // One smoke model for every burst. The per-puff attributes go into a vertex array of
+    // the burst's own over the shared buffers, so that bursts do not overwrite each other's.
+    GameObject::setMesh(ModelCache::load(SmokeModelPath, this, cooking, physics));
+    mesh.vao = mesh.createVertexArray();
     instanceMatrices = new glm::mat4[PuffCount];
     instanceCount = PuffCount;
     setupInstances();
@@ -62,6 +65,8 @@ ParticleObject::ParticleObject(std::string name, Shader* shader, glm::mat4 proje
 ParticleObject::~ParticleObject() {
     delete[] instanceMatrices;
     if (instanceVbo != 0) glDeleteBuffers(1, &instanceVbo);
+    if (mesh.vao != 0) glDeleteVertexArrays(1, &mesh.vao);
+    mesh.vao = 0;
     releaseModel();
 }
 

@@ -1,6 +1,7 @@
 // A tile's smoke burst: a ring of 1000 puffs drawn in one instanced call, idle until a
 // holder sets `active`, then drifting, thinning out and resetting after one second.
-// Owns its Smoke.obj mesh (GL objects and cooked triangle mesh) and its instance buffer.
+// Owns its instance buffer and its vertex array; the Smoke.obj buffers, texture and cooked
+// triangle mesh under that array are the ModelCache's, shared by every burst.
 #pragma once
 
 #include <GL/glew.h>
@@ -41,8 +42,7 @@ public:
     // Needs a current GL context: loads "./res/Models/Smoke.obj" and uploads the puffs.
     ParticleObject(std::string name, Shader* shader, glm::mat4 projection, const glm::mat4& emitterMatrix,
                    phys::Physics* physics, phys::Cooking* cooking);
-    // Frees the puff array, deletes the instance buffer and the smoke mesh's GL objects
-    // and releases its triangle mesh.
+    // Frees the puff array and deletes the instance buffer and the burst's vertex array.
     ~ParticleObject() override;
 
     void setupInstances();

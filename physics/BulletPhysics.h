@@ -27,6 +27,7 @@ public:
                        ShapeFlags flags = ShapeFlag::SimulationShape | ShapeFlag::SceneQueryShape |
                                           ShapeFlag::Visualization) override;
     Scene* createScene(const SceneDesc& desc) override;
+    uint32_t getNbTriangleMeshes() const override { return uint32_t(meshes.size()); }
     void release() override;
 
     // The material of shapes made without one of their own (a controller without material).

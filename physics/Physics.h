@@ -1,6 +1,8 @@
 // The physics engine object: creates materials, actors, shapes and scenes. One per process.
 #pragma once
 
+#include <cstdint>
+
 #include "physics/Geometry.h"
 #include "physics/PhysicsTypes.h"
 
@@ -27,6 +29,8 @@ public:
                                ShapeFlags flags = ShapeFlag::SimulationShape | ShapeFlag::SceneQueryShape |
                                                   ShapeFlag::Visualization) = 0;
     virtual Scene* createScene(const SceneDesc& desc) = 0;
+    // Cooked triangle meshes still alive (not yet released by their creator and all shapes).
+    virtual uint32_t getNbTriangleMeshes() const = 0;
     virtual void release() = 0;
 };
 

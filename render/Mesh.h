@@ -24,6 +24,9 @@ public:
     Mesh() = default;
     Mesh(std::vector<Vertex> vertices, std::vector<unsigned> indices, std::vector<MeshTexture> textures);
     void draw(Shader* shader);
+    // A further vertex array over this mesh's buffers with the same attributes, for a user
+    // that adds attributes of its own (instancing) to a shared mesh. Owned by the caller.
+    GLuint createVertexArray() const;
     // Deletes the vertex array, both buffers and the textures, and zeroes the names.
     // NOTE: every copy of this mesh is left with dangling names; call it on the owner only.
     void release();

@@ -155,8 +155,8 @@ unsigned Model::loadTextureFile(const char* name, std::string directory) {
     glBindTexture(GL_TEXTURE_2D, id);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
                  GL_UNSIGNED_BYTE, pixels);
-    // Mode 1 and 2 ask for a mip chain; the filters below never sample it.
-    if ((mipmapMode == 1 || mipmapMode == 2) && width > 0 && height > 0) glGenerateMipmap(GL_TEXTURE_2D);
+    // Modes 1 and 2 would ask for a mip chain, but the filters below never sample one: it
+    // would only cost time (a third of all model loading on software GL) and memory.
     const GLint filter = linearFiltering ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);

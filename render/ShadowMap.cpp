@@ -10,35 +10,57 @@
 
 namespace service {
 
-ShadowMap::ShadowMap() {
-    glGenFramebuffers(1, &depthMapFBO);
-    glGenTextures(1, &depthMap);
-    glBindTexture(GL_TEXTURE_2D, depthMap);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, width, height, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
-    // Outside the map counts as farthest depth: lit.
-    const float border[] = {1.0f, 1.0f, 1.0f, 1.0f};
-    glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+GLuint ShadowMap::sharedFramebuffer = 0;
+GLuint ShadowMap::sharedTexture = 0;
 
-    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthMap, 0);
-    glDrawBuffer(GL_NONE);
-    glReadBuffer(GL_NONE);
-    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    if (status != GL_FRAMEBUFFER_COMPLETE) {
-        std::cerr << "ShadowMap: framebuffer incomplete (status 0x" << std::hex << status << std::dec
-                  << "), no shadows" << std::endl;
+ShadowMap::ShadowMap() {
+    if (sharedTexture == 0) {
+        glGenFramebuffers(1, &sharedFramebuffer);
+        glGenTextures(1, &sharedTexture);
+        depthMapFBO = sharedFramebuffer;
+        depthMap = sharedTexture;
+        glBindTexture(GL_TEXTURE_2D, depthMap);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, width, height, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+        // Outside the map counts as farthest depth: lit.
+        const float border[] = {1.0f, 1.0f, 1.0f, 1.0f};
+        glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+
+        glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthMap, 0);
+        glDrawBuffer(GL_NONE);
+        glReadBuffer(GL_NONE);
+        const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+        if (status != GL_FRAMEBUFFER_COMPLETE) {
+            std::cerr << "ShadowMap: framebuffer incomplete (status 0x" << std::hex << status << std::dec
+                      << "), no shadows" << std::endl;
+        }
+    } else {
+        depthMapFBO = sharedFramebuffer;
+        depthMap = sharedTexture;
+        glBindTexture(GL_TEXTURE_2D, depthMap);
+        glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
     }
+    // The whole map, whatever scissor the depth pass left: a pass that clears only where
+    // this level's objects are must not find the last level's depth anywhere.
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     std::cout << "Loaded ShadowMap\n" << std::endl;
 }
 
-ShadowMap::~ShadowMap() {
-    if (depthMapFBO != 0) glDeleteFramebuffers(1, &depthMapFBO);
-    if (depthMap != 0) glDeleteTextures(1, &depthMap);
+ShadowMap::~ShadowMap() = default;
+
+void ShadowMap::releaseShared() {
+    if (sharedFramebuffer != 0) glDeleteFramebuffers(1, &sharedFramebuffer);
+    if (sharedTexture != 0) glDeleteTextures(1, &sharedTexture);
+    sharedFramebuffer = 0;
+    sharedTexture = 0;
 }
 
 GLuint ShadowMap::getDepthMap() {

@@ -140,4 +140,40 @@ TEST_F(BurstTest, TwoRunningBurstsShareTheVelocity) {
     EXPECT_NEAR(second->movingMatrix[3][1], (2.0f - 0.17f) * f + (2.0f - 0.085f) * f, 1e-4f);
 }
 
+// Every burst draws the one smoke mesh, but its puffs come from its own instance buffer:
+// a vertex array shared between bursts would make every burst draw the last one's ring.
+TEST_F(BurstTest, BurstsShareTheSmokeMeshButEachDrawsItsOwnPuffs) {
+    auto first = makeBurst();
+    auto second = makeBurst();
+    EXPECT_EQ(first->mesh.vbo, second->mesh.vbo);
+    EXPECT_EQ(first->mesh.ebo, second->mesh.ebo);
+    ASSERT_FALSE(first->mesh.textures.empty());
+    EXPECT_EQ(first->mesh.textures[0].id, second->mesh.textures[0].id);
+    EXPECT_NE(first->vao, second->vao);
+    EXPECT_NE(first->instanceVbo, second->instanceVbo);
+
+    for (object::ParticleObject* burst : {first.get(), second.get()}) {
+        glBindVertexArray(burst->vao);
+        GLint positions = 0, puffs = 0, elements = 0;
+        glGetVertexAttribiv(0, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &positions);
+        glGetVertexAttribiv(3, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &puffs);
+        glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &elements);
+        glBindVertexArray(0);
+        EXPECT_EQ(static_cast<GLuint>(positions), burst->mesh.vbo);
+        EXPECT_EQ(static_cast<GLuint>(elements), burst->mesh.ebo);
+        EXPECT_EQ(static_cast<GLuint>(puffs), burst->instanceVbo);
+    }
+
+    // A burst that goes takes its own vertex array and puffs, not the shared mesh.
+    const GLuint firstVao = first->vao;
+    const GLuint firstPuffs = first->instanceVbo;
+    first.reset();
+    EXPECT_FALSE(glIsVertexArray(firstVao));
+    EXPECT_FALSE(glIsBuffer(firstPuffs));
+    EXPECT_TRUE(glIsVertexArray(second->vao));
+    EXPECT_TRUE(glIsBuffer(second->mesh.vbo));
+    EXPECT_TRUE(glIsBuffer(second->mesh.ebo));
+    EXPECT_TRUE(glIsTexture(second->mesh.textures[0].id));
+}
+
 }  // namespace

@@ -126,12 +126,64 @@ TEST_F(ShadowMapTest, DepthPassStoresTheObjectAndLeavesTheRestFar) {
     floor.mesh.release();
 }
 
-TEST_F(ShadowMapTest, EmptyListClearsToFarAndDestructorFreesTheGlObjects) {
-    service::ShadowMap* map = NewMapQuietly();
+TEST_F(ShadowMapTest, EmptyListClearsToFar) {
+    std::unique_ptr<service::ShadowMap> map(NewMapQuietly());
     map->render({}, rendertest::Shaders()->shadowMapShader);
     EXPECT_FLOAT_EQ(StoredDepth(*map, {2500.0f, 2500.0f, 0.0f}), 1.0f);
-    const GLuint fbo = map->depthMapFBO, texture = map->depthMap;
-    delete map;
+}
+
+// Every level's map draws into the one framebuffer and texture of the process: a map that
+// goes keeps them, the next one finds nothing of the last level's depth in them, and
+// releaseShared frees them once, whatever GL hands out under their names afterwards.
+TEST_F(ShadowMapTest, MapsShareOneTargetClearedForEachAndFreedOnceByReleaseShared) {
+    service::ShadowMap* first = NewMapQuietly();
+    object::GameObject floor;
+    floor.mesh = Square(10.0f);
+    floor.modelMatrix = glm::translate(glm::mat4(1.0f), glm::vec3(20.0f, 0.0f, 0.0f));
+    first->render({&floor}, rendertest::Shaders()->shadowMapShader);
+    const glm::vec3 onFloor = LightTexel({20.0f, 0.0f, 0.0f});
+    ASSERT_LT(StoredDepth(*first, onFloor), 1.0f);
+    const GLuint fbo = first->depthMapFBO, texture = first->depthMap;
+    delete first;
+    EXPECT_TRUE(glIsFramebuffer(fbo));
+    EXPECT_TRUE(glIsTexture(texture));
+
+    // A scissor left enabled by a depth pass must not keep the old depth outside it.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 1, 1);
+    testing::internal::CaptureStdout();
+    std::unique_ptr<service::ShadowMap> second(new service::ShadowMap());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Loaded ShadowMap\n\n");
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    glDisable(GL_SCISSOR_TEST);
+    EXPECT_EQ(second->depthMapFBO, fbo);
+    EXPECT_EQ(second->depthMap, texture);
+    EXPECT_FLOAT_EQ(StoredDepth(*second, onFloor), 1.0f);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), texture);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+    second.reset();
+
+    service::ShadowMap::releaseShared();
     EXPECT_FALSE(glIsFramebuffer(fbo));
     EXPECT_FALSE(glIsTexture(texture));
+    // Names freed once: a second release leaves alone what now lives under them.
+    GLuint reused = 0;
+    glGenTextures(1, &reused);
+    glBindTexture(GL_TEXTURE_2D, reused);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    service::ShadowMap::releaseShared();
+    EXPECT_TRUE(glIsTexture(reused));
+    glDeleteTextures(1, &reused);
+
+    // The next map makes a working target again.
+    std::unique_ptr<service::ShadowMap> third(NewMapQuietly());
+    glBindFramebuffer(GL_FRAMEBUFFER, third->depthMapFBO);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    third->render({&floor}, rendertest::Shaders()->shadowMapShader);
+    EXPECT_LT(StoredDepth(*third, onFloor), 1.0f);
+    floor.mesh.release();
 }

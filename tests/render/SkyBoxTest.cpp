@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <FreeImage.h>
+#include <chrono>
 #include <filesystem>
+#include <vector>
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -127,4 +129,50 @@ TEST_F(SkyBoxTest, DeletingTheSkyBoxFreesItsGlObjects) {
     EXPECT_FALSE(glIsVertexArray(vao));
     EXPECT_FALSE(glIsBuffer(vbo));
     EXPECT_FALSE(glIsTexture(cube));
+}
+
+namespace {
+
+glm::ivec3 FaceCentre(GLuint cube, int face) {
+    std::vector<unsigned char> rgb(FaceSize * FaceSize * 3);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    const size_t centre = (FaceSize / 2 * FaceSize + FaceSize / 2) * 3;
+    return {rgb[centre], rgb[centre + 1], rgb[centre + 2]};
+}
+
+}  // namespace
+
+// Faces are decoded once and kept, but what is kept is the file as it is now: a face
+// removed since is reported again, and a face rewritten since is read again.
+TEST_F(SkyBoxTest, EverySkyBoxShowsTheFacesAsTheFilesAreNow) {
+    SkyBox* first = nullptr;
+    build(first);
+    SkyBox* second = nullptr;
+    EXPECT_EQ(build(second), "Loaded SkyBox\n\n");
+    EXPECT_NE(second->cubemapTexture, first->cubemapTexture);
+    for (int face = 0; face < 6; ++face) {
+        EXPECT_TRUE(Near(FaceCentre(second->cubemapTexture, face), FaceColours[face])) << FaceFiles[face];
+    }
+    delete first;
+    delete second;
+
+    const std::string folder = temp.path() + "/res/skybox/ltblue/";
+    std::filesystem::remove(folder + "top.png");
+    FIBITMAP* image = FreeImage_Allocate(FaceSize, FaceSize, 24);
+    RGBQUAD grey = {100, 100, 100, 0};
+    FreeImage_FillBackground(image, &grey);
+    FreeImage_Save(FIF_PNG, image, (folder + "left.png").c_str(), 0);
+    FreeImage_Unload(image);
+    // A later write time, even on a file system with coarse times.
+    std::filesystem::last_write_time(folder + "left.png",
+                                     std::filesystem::last_write_time(folder + "left.png") + std::chrono::seconds(5));
+
+    SkyBox* third = nullptr;
+    EXPECT_EQ(build(third), "Skybox texture failed to load at path: ./res/skybox/ltblue/top.png\nLoaded SkyBox\n\n");
+    EXPECT_TRUE(Near(FaceCentre(third->cubemapTexture, 0), glm::ivec3(100, 100, 100)));
+    EXPECT_TRUE(Near(FaceCentre(third->cubemapTexture, 1), FaceColours[1]));
+    delete third;
 }

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Level set-up before and after, side by side in one run. Exports a baseline commit into a
+# folder outside the repository, copies this tree's level_setup_bench.cpp into it, builds
+# both trees in Release and runs the two benchmarks alternately on one X display, so that
+# both see the same machine load.
+#   bash bench/compare_setup.sh [baseline-commit]    (default 85cb228)
+# Settings: ROUNDS (repeated set-ups per level, 6), RUNS (alternations, 3), JOBS (6),
+# BASE_DIR (/tmp/qv-baseline-s). Uses $DISPLAY when set, otherwise starts its own Xvfb.
+set -euo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+baseline=${1:-85cb228}
+base_dir=${BASE_DIR:-/tmp/qv-baseline-s}
+rounds=${ROUNDS:-6}
+runs=${RUNS:-3}
+jobs=${JOBS:-6}
+
+# The baseline as it was committed: a plain export, so the repository's worktrees and
+# branches stay as they are.
+if [ ! -f "$base_dir/.baseline-$baseline" ]; then
+  rm -rf "$base_dir"
+  mkdir -p "$base_dir"
+  git -C "$repo" archive "$baseline" | tar -x -C "$base_dir"
+  touch "$base_dir/.baseline-$baseline"
+fi
+cp "$repo/bench/level_setup_bench.cpp" "$base_dir/bench/"
+
+build() {
+  cmake -S "$1" -B "$1/build-rel" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+  cmake --build "$1/build-rel" -j"$jobs" --target level_setup_bench stage_res >/dev/null
+}
+echo "building baseline $baseline in $base_dir/build-rel and this tree in $repo/build-rel (Release)"
+build "$base_dir"
+build "$repo"
+
+xvfb_pid=""
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 150 199); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then DISPLAY=":$n"; break; fi
+  done
+  Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
+  for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+fi
+export DISPLAY LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
+
+for run in $(seq 1 "$runs"); do
+  for side in baseline current; do
+    if [ "$side" = baseline ]; then dir="$base_dir/build-rel"; else dir="$repo/build-rel"; fi
+    echo
+    echo "=== run $run: $side ($( [ "$side" = baseline ] && echo "$baseline" || git -C "$repo" rev-parse --short HEAD))"
+    (cd "$dir" && ./level_setup_bench "$rounds")
+  done
+done

@@ -1,0 +1,36 @@
+// Loads each model file once per process and hands every object built from it the same
+// GPU mesh (vertex array, buffers, textures), cooked triangle mesh and bounds: a level
+// builds a hundred objects from six files.
+// NOTE: the cache owns what it loaded; objects hold copies and must not delete them
+// (GameObject::releaseModel asks holds()). releaseAll() frees everything exactly once.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "render/Mesh.h"
+
+namespace object {
+class GameObject;
+}
+namespace phys {
+class Cooking;
+class Physics;
+class TriangleMesh;
+}  // namespace phys
+
+class ModelCache {
+public:
+    // What Model::load gives owner (its triangleMesh and bounds set, the first mesh
+    // returned), from the first load of this file with this cooking object. A missing or
+    // broken file ends the process as Model::load does.
+    static Mesh load(const std::string& path, object::GameObject* owner, phys::Cooking* cooking,
+                     phys::Physics* physics);
+    // True when the mesh's buffers or the triangle mesh are the cache's.
+    static bool holds(const Mesh& mesh);
+    static bool holds(const phys::TriangleMesh* triangleMesh);
+    // Deletes every cached mesh's GL objects and releases every cooked mesh, once; the next
+    // load reads its file again. Needs the GL context; no object may draw a cached mesh after.
+    static void releaseAll();
+    static size_t size();
+};

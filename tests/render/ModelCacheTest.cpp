@@ -1,0 +1,186 @@
+// The model cache: one load per file for any number of objects, the same result as a load
+// of its own, objects that only let go of a cached model, and a release of everything
+// exactly once.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "GlTestContext.h"
+#include "RenderTestSupport.h"
+#include "objects/GameObject.h"
+#include "render/Model.h"
+#include "render/ModelCache.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using rendertest::DataDir;
+
+// A scene object that lets go of its model the way every object's destructor does.
+class Holder : public object::GameObject {
+public:
+    ~Holder() override { releaseModel(); }
+};
+
+// Counts releases, so that a cooked mesh released twice or never shows.
+class CountedTriangleMesh : public rendertest::RecordedTriangleMesh {
+public:
+    explicit CountedTriangleMesh(int& releases) : releases(releases) {}
+    void release() override {
+        ++releases;
+        delete this;
+    }
+
+private:
+    int& releases;
+};
+
+class CountingCooking : public rendertest::RecordingCooking {
+public:
+    int releases = 0;
+    phys::TriangleMesh* createTriangleMesh(const phys::TriangleMeshDesc& desc) override {
+        rendertest::RecordingCooking::createTriangleMesh(desc)->release();
+        return new CountedTriangleMesh(releases);
+    }
+};
+
+bool Live(const Mesh& mesh) {
+    bool live = glIsVertexArray(mesh.vao) && glIsBuffer(mesh.vbo) && glIsBuffer(mesh.ebo);
+    for (const MeshTexture& texture : mesh.textures) live = live && glIsTexture(texture.id);
+    return live;
+}
+
+bool AnyLive(const Mesh& mesh) {
+    bool live = glIsVertexArray(mesh.vao) || glIsBuffer(mesh.vbo) || glIsBuffer(mesh.ebo);
+    for (const MeshTexture& texture : mesh.textures) live = live || glIsTexture(texture.id);
+    return live;
+}
+
+class ModelCacheTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!EnsureGlContext()) GTEST_SKIP() << "no display";
+        ModelCache::releaseAll();
+    }
+    void TearDown() override { ModelCache::releaseAll(); }
+};
+
+}  // namespace
+
+TEST_F(ModelCacheTest, OneLoadPerFileGivesEveryObjectWhatModelLoadGives) {
+    const std::string path = DataDir() + "/layered.obj";
+    CountingCooking cooking;
+    object::GameObject own;
+    Mesh ownMesh = Model(path).load(&own, &cooking, nullptr);
+    const int ownCalls = cooking.calls;
+
+    object::GameObject first;
+    object::GameObject second;
+    const Mesh a = ModelCache::load(path, &first, &cooking, nullptr);
+    const Mesh b = ModelCache::load(path, &second, &cooking, nullptr);
+    EXPECT_EQ(cooking.calls, ownCalls + 1) << "the file is read and cooked once";
+    EXPECT_EQ(ModelCache::size(), 1u);
+
+    EXPECT_EQ(a.vao, b.vao);
+    EXPECT_EQ(a.vbo, b.vbo);
+    ASSERT_EQ(a.textures.size(), b.textures.size());
+    for (size_t i = 0; i < a.textures.size(); ++i) EXPECT_EQ(a.textures[i].id, b.textures[i].id);
+    EXPECT_NE(first.triangleMesh, nullptr);
+    EXPECT_EQ(first.triangleMesh, second.triangleMesh);
+
+    // The same geometry, bounds and material as a load of its own.
+    EXPECT_EQ(a.indices, ownMesh.indices);
+    ASSERT_EQ(a.vertices.size(), ownMesh.vertices.size());
+    for (size_t i = 0; i < a.vertices.size(); ++i) EXPECT_EQ(a.vertices[i].position, ownMesh.vertices[i].position);
+    ASSERT_EQ(a.textures.size(), ownMesh.textures.size());
+    for (size_t i = 0; i < a.textures.size(); ++i) {
+        EXPECT_EQ(a.textures[i].type, ownMesh.textures[i].type);
+        EXPECT_FLOAT_EQ(a.textures[i].shininess, ownMesh.textures[i].shininess);
+    }
+    EXPECT_EQ(first.boundsMin, own.boundsMin);
+    EXPECT_EQ(second.boundsMax, own.boundsMax);
+
+    EXPECT_TRUE(ModelCache::holds(a));
+    EXPECT_TRUE(ModelCache::holds(first.triangleMesh));
+    EXPECT_FALSE(ModelCache::holds(ownMesh));
+    EXPECT_FALSE(ModelCache::holds(own.triangleMesh));
+    ownMesh.release();
+    own.triangleMesh->release();
+    ModelCache::releaseAll();  // while the cooking that counts is alive
+}
+
+TEST_F(ModelCacheTest, ObjectsLetGoOfACachedModelAndReleaseAllFreesItOnce) {
+    const std::string path = DataDir() + "/layered.obj";
+    CountingCooking cooking;
+    Mesh shared;
+    {
+        Holder first;
+        Holder second;
+        first.setMesh(ModelCache::load(path, &first, &cooking, nullptr));
+        second.setMesh(ModelCache::load(path, &second, &cooking, nullptr));
+        shared = first.mesh;
+    }
+    EXPECT_TRUE(Live(shared)) << "the objects are gone, the cache still holds the model";
+    EXPECT_EQ(cooking.releases, 0);
+
+    // An object with a model of its own still frees it.
+    Mesh owned;
+    {
+        Holder own;
+        own.setMesh(Model(path).load(&own, &cooking, nullptr));
+        owned = own.mesh;
+    }
+    EXPECT_FALSE(AnyLive(owned));
+    EXPECT_EQ(cooking.releases, 1);
+
+    ModelCache::releaseAll();
+    EXPECT_FALSE(AnyLive(shared));
+    EXPECT_EQ(cooking.releases, 2);
+    EXPECT_EQ(ModelCache::size(), 0u);
+    EXPECT_FALSE(ModelCache::holds(shared));
+
+    // Freed once: what GL now hands out under those names survives a second release.
+    GLuint buffers[4] = {0, 0, 0, 0};
+    glGenBuffers(4, buffers);
+    for (GLuint buffer : buffers) glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    ModelCache::releaseAll();
+    for (GLuint buffer : buffers) EXPECT_TRUE(glIsBuffer(buffer));
+    glDeleteBuffers(4, buffers);
+    EXPECT_EQ(cooking.releases, 2);
+
+    // The next load reads the file again.
+    object::GameObject again;
+    const Mesh reloaded = ModelCache::load(path, &again, &cooking, nullptr);
+    EXPECT_TRUE(Live(reloaded));
+    ModelCache::releaseAll();
+}
+
+TEST_F(ModelCacheTest, AnotherFolderOrAnotherCookingIsAnotherModel) {
+    rendertest::TempDir temp;
+    for (const char* name : {"layered.obj", "layered.mtl", "diffuse.png", "shiny.png"}) {
+        fs::copy_file(DataDir() + "/" + name, temp.path() + "/" + name);
+    }
+    fs::copy_file(DataDir() + "/bare.obj", temp.path() + "/other.obj");
+    CountingCooking cooking;
+    CountingCooking otherCooking;
+    object::GameObject owner;
+    Mesh here;
+    Mesh there;
+    {
+        rendertest::ScopedChdir cd(DataDir());
+        here = ModelCache::load("./layered.obj", &owner, &cooking, nullptr);
+    }
+    {
+        rendertest::ScopedChdir cd(temp.path());
+        there = ModelCache::load("./layered.obj", &owner, &cooking, nullptr);
+        EXPECT_NE(ModelCache::load("./other.obj", &owner, &cooking, nullptr).vbo, there.vbo);
+    }
+    EXPECT_NE(here.vbo, there.vbo);
+    const Mesh cookedElsewhere = ModelCache::load(DataDir() + "/layered.obj", &owner, &otherCooking, nullptr);
+    EXPECT_NE(cookedElsewhere.vbo, here.vbo);
+    EXPECT_EQ(otherCooking.calls, 1);
+    EXPECT_EQ(ModelCache::size(), 4u);
+    ModelCache::releaseAll();
+}
