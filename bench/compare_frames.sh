@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Frame times before and after, side by side from one run: builds the baseline commit in a
 # temporary git worktree outside the repository with this tree's bench/frame_bench.cpp
-# copied in, builds both trees in Release, runs the two benchmarks alternately (the order
-# swaps every round, so a busy machine hurts both alike) and prints, per level and figure,
-# the median over the rounds.
+# copied in, builds both trees in Release, runs the two benchmarks alternately level by
+# level (the order swaps every time, so a busy machine hurts both alike) and prints, per
+# level and figure, the median and the least value over the rounds.
 #   bash bench/compare_frames.sh [rounds, 3] [frames per measurement, 240] [baseline, 85cb228]
 # Uses $DISPLAY when set, else starts its own Xvfb. Remove the baseline tree afterwards
 # with: git worktree remove --force /tmp/qv-baseline-f
@@ -43,24 +43,32 @@ fi
 export DISPLAY LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
 
 results="$(mktemp -d)"
-run() {  # side round
+run() {  # side round level
   local dir="$basedir"
   [ "$1" = new ] && dir="$root"
-  (cd "$dir/build-release" && ./frame_bench "$frames") | sed "s/^result /$1 $2 /" >>"$results/all"
+  (cd "$dir/build-release" && ./frame_bench "$frames" "$3" "$3") | sed "s/^result /$1 $2 /" >>"$results/all"
 }
+turn=0
 for round in $(seq 1 "$rounds"); do
   echo "round $round of $rounds ..."
-  if [ $((round % 2)) -eq 1 ]; then run base "$round"; run new "$round"; else run new "$round"; run base "$round"; fi
+  for level in 1 2 3 4 5; do
+    turn=$((turn + 1))
+    if [ $((turn % 2)) -eq 1 ]; then run base "$round" "$level"; run new "$round" "$level"
+    else run new "$round" "$level"; run base "$round" "$level"; fi
+  done
 done
 
-# Median over the rounds of every (level, figure) for each side.
-printf "%-7s %-24s %10s %10s\n" level figure "before ms" "after ms"
+# Median and least value over the rounds of every (level, figure) for each side.
+printf "%-6s %-24s %11s %11s %11s %11s\n" level figure "before med" "after med" "before min" "after min"
 awk '{ split($3, l, "="); key = l[2] " " $4; v[$1 " " key] = v[$1 " " key] " " $5; keys[key] = 1 }
-  function median(list,   n, a, i, j, t) {
+  function sorted(list, a,   n, i, j, t) {
     n = split(list, a, " ")
     for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] + 0 < a[i] + 0) { t = a[i]; a[i] = a[j]; a[j] = t }
-    return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+    return n
   }
-  END { for (k in keys) { split(k, p, " "); printf "%-7s %-24s %10.2f %10.2f\n", p[1], p[2], median(v["base " k]), median(v["new " k]) } }' \
+  function median(list,   a, n) { n = sorted(list, a); return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
+  function least(list,   a, n) { n = sorted(list, a); return a[1] }
+  END { for (k in keys) { split(k, p, " "); printf "%-6s %-24s %11.2f %11.2f %11.2f %11.2f\n", p[1], p[2],
+        median(v["base " k]), median(v["new " k]), least(v["base " k]), least(v["new " k]) } }' \
   "$results/all" | sort -k1,1n -k2,2
 echo "raw figures: $results/all"

@@ -4,7 +4,7 @@
 // (a tile stepped on for the first time) and of the start tile's burst ("f").
 // A frame is UpdateFrame + RenderFrame + glFinish, not paced: work time only.
 // Run from the build folder (res/ is staged there):
-//   DISPLAY=:N ./frame_bench [frames per measurement, default 240] [last level, default 5]
+//   DISPLAY=:N ./frame_bench [frames per measurement, 240] [first level, 1] [last level, 5]
 // Prints one "result" line per level and figure, for bench/compare_frames.sh to collect.
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
@@ -136,7 +136,8 @@ void MeasureLevel(int level, int frames) {
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 240;
-    const int lastLevel = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int firstLevel = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
+    const int lastLevel = argc > 3 ? std::max(firstLevel, std::atoi(argv[3])) : 5;
     if (std::getenv("DISPLAY") == nullptr) {
         std::fprintf(stderr, "frame_bench: needs an X display (DISPLAY), e.g. Xvfb\n");
         return 1;
@@ -149,6 +150,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     InitSystems();
-    for (int level = 1; level <= lastLevel; ++level) MeasureLevel(level, frames);
+    for (int level = firstLevel; level <= lastLevel; ++level) MeasureLevel(level, frames);
     return 0;
 }
