@@ -118,7 +118,7 @@ GLuint ShadowMap::getDepthMap() {
 
 void ShadowMap::render(std::vector<object::GameObject*> objects, Shader* depthShader) {
     const glm::mat4 lightSpace = lightProjection * lightView;
-    Cover cover = CoverOf(objects, lightSpace, width, height);
+    const Cover cover = CoverOf(objects, lightSpace, width, height);
     const Cover cleared = Union(cover, lastCover);
     lastCover = cover;
 
