@@ -1,12 +1,83 @@
 #include "render/ShadowMap.h"
 
+#include <algorithm>
+#include <cmath>
 #include <iostream>
+#include <limits>
 
 #include <glm/gtc/type_ptr.hpp>
 
 #include "app/Globals.h"
 #include "objects/GameObject.h"
 #include "render/Shader.h"
+
+namespace {
+
+using Cover = service::ShadowMap::Cover;
+
+// Texels around a drawn edge that still count as covered: pixel centres exactly on a
+// bound and rounding in the corner transform must not fall outside.
+constexpr int CoverMargin = 2;
+
+bool Empty(const Cover& c) {
+    return c.x0 >= c.x1 || c.y0 >= c.y1;
+}
+
+Cover Union(const Cover& a, const Cover& b) {
+    if (Empty(a)) return b;
+    if (Empty(b)) return a;
+    return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+// The texels that one object's mesh can reach in a width x height map, from the light-space
+// corners of its vertices' box; the whole map when that cannot be told.
+Cover CoverOf(const object::GameObject& object, const glm::mat4& lightSpace, int width, int height) {
+    const Cover whole{0, 0, width, height};
+    const std::vector<Vertex>& vertices = object.mesh.vertices;
+    if (object.mesh.indices.empty()) return {0, 0, 0, 0};
+    if (vertices.empty()) return whole;  // drawn from buffers whose extent we do not know
+    glm::vec3 low = vertices.front().position;
+    glm::vec3 high = low;
+    for (const Vertex& vertex : vertices) {
+        low = glm::min(low, vertex.position);
+        high = glm::max(high, vertex.position);
+    }
+    const glm::mat4 toLight = lightSpace * object.modelMatrix;
+    glm::vec2 lowNdc(std::numeric_limits<float>::max());
+    glm::vec2 highNdc(-std::numeric_limits<float>::max());
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec4 local((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
+                              (corner & 4) ? high.z : low.z, 1.0f);
+        const glm::vec4 clip = toLight * local;
+        // A matrix that is not yet set (all zero) or not affine: no box to trust.
+        if (!(clip.w > 0.0f) || !std::isfinite(clip.x) || !std::isfinite(clip.y)) return whole;
+        const glm::vec2 ndc = glm::vec2(clip) / clip.w;
+        lowNdc = glm::min(lowNdc, ndc);
+        highNdc = glm::max(highNdc, ndc);
+    }
+    const auto texel = [](float ndc, int size) {
+        // Clamped first, so far-away objects cannot overflow the integer conversion.
+        return glm::clamp((ndc * 0.5f + 0.5f) * static_cast<float>(size), -1.0f, static_cast<float>(size) + 1.0f);
+    };
+    Cover cover{static_cast<int>(std::floor(texel(lowNdc.x, width))) - CoverMargin,
+                static_cast<int>(std::floor(texel(lowNdc.y, height))) - CoverMargin,
+                static_cast<int>(std::ceil(texel(highNdc.x, width))) + CoverMargin,
+                static_cast<int>(std::ceil(texel(highNdc.y, height))) + CoverMargin};
+    cover.x0 = std::max(cover.x0, 0);
+    cover.y0 = std::max(cover.y0, 0);
+    cover.x1 = std::min(cover.x1, width);
+    cover.y1 = std::min(cover.y1, height);
+    if (Empty(cover)) return {0, 0, 0, 0};
+    return cover;
+}
+
+Cover CoverOf(const std::vector<object::GameObject*>& objects, const glm::mat4& lightSpace, int width, int height) {
+    Cover cover{0, 0, 0, 0};
+    for (const object::GameObject* object : objects) cover = Union(cover, CoverOf(*object, lightSpace, width, height));
+    return cover;
+}
+
+}  // namespace
 
 namespace service {
 
@@ -68,19 +139,34 @@ GLuint ShadowMap::getDepthMap() {
 }
 
 void ShadowMap::render(std::vector<object::GameObject*> objects, Shader* depthShader) {
+    const glm::mat4 lightSpace = lightProjection * lightView;
+    const Cover cover = CoverOf(objects, lightSpace, width, height);
+    const Cover cleared = Union(cover, lastCover);
+    lastCover = cover;
+
     glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
     glViewport(0, 0, width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(cleared.x0, cleared.y0, cleared.x1 - cleared.x0, cleared.y1 - cleared.y0);
     glClear(GL_DEPTH_BUFFER_BIT);
-    for (object::GameObject* object : objects) {
-        const glm::mat4 depthMVP = (lightProjection * lightView) * object->modelMatrix;
+    glScissor(cover.x0, cover.y0, cover.x1 - cover.x0, cover.y1 - cover.y0);
+    if (!objects.empty()) {
+        // One program and one uniform for the whole pass: look it up once.
+        const GLint depthMVPLocation = glGetUniformLocation(depthShader->program, "depthMVP");
         glUseProgram(depthShader->program);
-        glUniformMatrix4fv(glGetUniformLocation(depthShader->program, "depthMVP"), 1, GL_FALSE,
-                           glm::value_ptr(depthMVP));
-        glBindVertexArray(object->mesh.vao);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(object->mesh.indices.size()), GL_UNSIGNED_INT, nullptr);
+        for (object::GameObject* object : objects) {
+            if (object->mesh.indices.empty()) continue;
+            const glm::mat4 depthMVP = lightSpace * object->modelMatrix;
+            glUniformMatrix4fv(depthMVPLocation, 1, GL_FALSE, glm::value_ptr(depthMVP));
+            glBindVertexArray(object->mesh.vao);
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(object->mesh.indices.size()), GL_UNSIGNED_INT,
+                           nullptr);
+        }
         glBindVertexArray(0);
     }
+    glScissor(0, 0, width, height);
+    glDisable(GL_SCISSOR_TEST);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 

@@ -33,12 +33,23 @@ public:
     ShadowMap& operator=(const ShadowMap&) = delete;
 
     virtual GLuint getDepthMap();
-    // Depth of every object from the sun, drawn with depthShader ("depthMVP").
+    // Depth of every object from the sun, drawn with depthShader ("depthMVP"). Clears and
+    // draws only the texels that this pass's objects and the last pass's cover; every other
+    // texel already holds the cleared depth, so the map equals a full clear and redraw.
+    // NOTE: leaves the scissor test off and the scissor box at the map's size.
     void render(std::vector<object::GameObject*> objects, Shader* depthShader);
 
     // Deletes the shared framebuffer and texture (at exit, with the GL context current); the
     // next map makes new ones. No map may be rendered or sampled after this.
     static void releaseShared();
+
+    // Texels [x0, x1) x [y0, y1) that the last pass may have drawn; outside them the map
+    // holds the cleared depth. The whole map until the first pass: a new texture's content
+    // is undefined.
+    struct Cover {
+        int x0, y0, x1, y1;
+    };
+    Cover lastCover{0, 0, Size, Size};
 
 private:
     static GLuint sharedFramebuffer;

@@ -75,20 +75,6 @@ float noise2(float x, float y, int periodX, int periodY, uint32_t seed) {
     return a + (b - a) * fy;
 }
 
-float noise3(const vec3& p, uint32_t seed) {
-    const int ix = static_cast<int>(std::floor(p.x));
-    const int iy = static_cast<int>(std::floor(p.y));
-    const int iz = static_cast<int>(std::floor(p.z));
-    const float fx = fade(p.x - ix), fy = fade(p.y - iy), fz = fade(p.z - iz);
-    auto at = [&](int dx, int dy, int dz) { return rand01(ix + dx, iy + dy, iz + dz, seed); };
-    auto lerp = [](float a, float b, float t) { return a + (b - a) * t; };
-    const float x00 = lerp(at(0, 0, 0), at(1, 0, 0), fx);
-    const float x10 = lerp(at(0, 1, 0), at(1, 1, 0), fx);
-    const float x01 = lerp(at(0, 0, 1), at(1, 0, 1), fx);
-    const float x11 = lerp(at(0, 1, 1), at(1, 1, 1), fx);
-    return lerp(lerp(x00, x10, fy), lerp(x01, x11, fy), fz);
-}
-
 // Fractal noise in about [0, 1]; tiles with (periodX, periodY) at the base frequency.
 float fbm2(float x, float y, int periodX, int periodY, int octaves, uint32_t seed) {
     float sum = 0.0f, amp = 0.5f, norm = 0.0f;
@@ -99,17 +85,6 @@ float fbm2(float x, float y, int periodX, int periodY, int octaves, uint32_t see
         y *= 2.0f;
         periodX *= 2;
         periodY *= 2;
-        amp *= 0.5f;
-    }
-    return sum / norm;
-}
-
-float fbm3(vec3 p, int octaves, uint32_t seed) {
-    float sum = 0.0f, amp = 0.5f, norm = 0.0f;
-    for (int o = 0; o < octaves; ++o) {
-        sum += amp * noise3(p, seed + o * 131u);
-        norm += amp;
-        p *= 2.03f;
         amp *= 0.5f;
     }
     return sum / norm;
@@ -731,55 +706,17 @@ Image barrelTexture() {
 // ---------------------------------------------------------------- smoke puff
 
 MeshBuilder smokeMesh() {
-    // Icosahedron, subdivided twice, pushed out into a slightly lumpy ball of radius ~1.
-    const float g = (1.0f + std::sqrt(5.0f)) * 0.5f;
-    std::vector<vec3> pos = {{-1, g, 0}, {1, g, 0}, {-1, -g, 0}, {1, -g, 0}, {0, -1, g}, {0, 1, g},
-                             {0, -1, -g}, {0, 1, -g}, {g, 0, -1}, {g, 0, 1}, {-g, 0, -1}, {-g, 0, 1}};
-    std::vector<std::array<int, 3>> faces = {
-        {0, 11, 5}, {0, 5, 1}, {0, 1, 7}, {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
-        {11, 10, 2}, {10, 7, 6}, {7, 1, 8}, {3, 9, 4}, {3, 4, 2}, {3, 2, 6}, {3, 6, 8},
-        {3, 8, 9}, {4, 9, 5}, {2, 4, 11}, {6, 2, 10}, {8, 6, 7}, {9, 8, 1}};
-    for (auto& p : pos)
-        p = glm::normalize(p);
-    for (int level = 0; level < 2; ++level) {
-        std::map<std::pair<int, int>, int> mid;
-        auto midpoint = [&](int a, int b) {
-            const auto key = std::make_pair(std::min(a, b), std::max(a, b));
-            auto it = mid.find(key);
-            if (it != mid.end())
-                return it->second;
-            pos.push_back(glm::normalize(pos[a] + pos[b]));
-            const int i = static_cast<int>(pos.size()) - 1;
-            mid.emplace(key, i);
-            return i;
-        };
-        std::vector<std::array<int, 3>> next;
-        for (const auto& f : faces) {
-            const int ab = midpoint(f[0], f[1]), bc = midpoint(f[1], f[2]), ca = midpoint(f[2], f[0]);
-            next.push_back({f[0], ab, ca});
-            next.push_back({f[1], bc, ab});
-            next.push_back({f[2], ca, bc});
-            next.push_back({ab, bc, ca});
-        }
-        faces = next;
-    }
-    std::vector<vec3> lumpy(pos.size());
-    for (size_t i = 0; i < pos.size(); ++i)
-        lumpy[i] = pos[i] * (0.93f + 0.14f * fbm3(pos[i] * 2.2f, 3, 71u));
-    // Smooth normals: area-weighted face normals summed at each shared vertex.
-    std::vector<vec3> normal(pos.size(), vec3(0.0f));
-    for (const auto& f : faces) {
-        vec3 n = glm::cross(lumpy[f[1]] - lumpy[f[0]], lumpy[f[2]] - lumpy[f[0]]);
-        if (glm::dot(n, lumpy[f[0]]) < 0.0f)
-            n = -n;
-        for (int k : f)
-            normal[k] += n;
-    }
+    // One square of two triangles, two units across in x and y. A burst draws a thousand
+    // puffs, so each is a single quad that the lit shader turns towards the viewer and
+    // shades as a round ball of radius 1 (see complex.vert/.frag); a tessellated ball cost
+    // software GL hundreds of milliseconds per frame.
     MeshBuilder m;
-    for (size_t i = 0; i < pos.size(); ++i)
-        m.add(lumpy[i], normal[i], vec2(0.5f + 0.45f * pos[i].x, 0.5f + 0.45f * pos[i].y));
-    for (const auto& f : faces)
-        m.tri(f[0], f[1], f[2]);
+    const vec3 facing(0.0f, 0.0f, 1.0f);
+    int corner[4];
+    const vec2 xy[4] = {{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}};
+    for (int i = 0; i < 4; ++i)
+        corner[i] = m.add(vec3(xy[i], 0.0f), facing, vec2(0.5f) + 0.45f * xy[i]);
+    m.quad(corner[0], corner[1], corner[2], corner[3]);
     return m;
 }
 

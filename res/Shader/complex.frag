@@ -70,6 +70,13 @@ float screenDoorThreshold() {
     return (bayer[cell.y * 4 + cell.x] + 0.5) / 16.0;
 }
 
+// The ball's normal at this pixel of a puff's square; pixels outside the ball are dropped.
+vec3 puffNormal(vec3 toView) {
+    float inPlane = dot(fs.normal, fs.normal);
+    if (inPlane > 1.0) discard;
+    return normalize(fs.normal + toView * sqrt(1.0 - inPlane));
+}
+
 // 0 = fully shadowed, 1 = lit. Outside the light's volume counts as lit.
 float sunVisibility(vec3 normal, vec3 toLight) {
     vec3 projected = fs.lightSpacePosition.xyz / fs.lightSpacePosition.w * 0.5 + 0.5;
@@ -96,6 +103,7 @@ void main() {
     vec3 toLight = normalize(-sun.direction);
     vec3 toView = normalize(viewPosition - fs.worldPosition);
     if (!gl_FrontFacing) normal = -normal;
+    if (particle == 1) normal = puffNormal(toView);
 
     vec4 texel = particle == 1 ? texture(texture_diffuse1, fs.texCoords)
                                : texture(material.texture_diffuse1, fs.texCoords);

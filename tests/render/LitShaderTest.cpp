@@ -41,6 +41,17 @@ Mesh Square(float half, GLuint texture) {
     return Mesh(vertices, {0, 2, 1, 0, 3, 2}, {{texture, "texture_diffuse", "white.png", 10.0f}});
 }
 
+// The smoke puff's mesh: a square of half-width 1 in its own x-y plane, which the lit
+// program turns towards the viewer and draws as a ball.
+Mesh PuffSquare(GLuint texture) {
+    const glm::vec3 facing(0, 0, 1);
+    std::vector<Vertex> vertices = {{{-1, -1, 0}, facing, {0.05f, 0.05f}},
+                                    {{1, -1, 0}, facing, {0.95f, 0.05f}},
+                                    {{1, 1, 0}, facing, {0.95f, 0.95f}},
+                                    {{-1, 1, 0}, facing, {0.05f, 0.95f}}};
+    return Mesh(vertices, {0, 1, 2, 0, 2, 3}, {{texture, "texture_diffuse", "white.png", 10.0f}});
+}
+
 glm::ivec2 ScreenOf(float x, float z) {
     return {static_cast<int>((x + 10.0f) / 20.0f * ViewSize), static_cast<int>((10.0f - z) / 20.0f * ViewSize)};
 }
@@ -186,10 +197,13 @@ TEST_F(LitShader, GammaAboveOneBrightens) {
 }
 
 TEST_F(LitShader, SmokeInstancesAreDrawnWhereTheirMatricesAndTheDriftPutThem) {
-    // Two puffs facing the camera: at x = -6 and x = 2, then drifted by +2 along x.
-    const glm::mat4 puffs[2] = {glm::translate(glm::mat4(1.0f), glm::vec3(-6.0f, 0.0f, 0.0f)),
-                                glm::translate(glm::mat4(1.0f), glm::vec3(2.0f, 0.0f, 0.0f))};
-    Mesh puff = Square(1.0f, texture);
+    // Puffs of radius 1 at x = -6 and x = 2, the second turned about +Y, and one scaled to
+    // half the size at (-2, 5), as a burst's matrices place them; all drifted by +2 along x.
+    const glm::mat4 puffs[3] = {
+        glm::translate(glm::mat4(1.0f), glm::vec3(-6.0f, 0.0f, 0.0f)),
+        glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(2.0f, 0.0f, 0.0f)), 2.0f, glm::vec3(0.0f, 1.0f, 0.0f)),
+        glm::scale(glm::translate(glm::mat4(1.0f), glm::vec3(-2.0f, 0.0f, 5.0f)), glm::vec3(0.5f))};
+    Mesh puff = PuffSquare(texture);
     GLuint instances = 0;
     glGenBuffers(1, &instances);
     glBindBuffer(GL_ARRAY_BUFFER, instances);
@@ -219,7 +233,7 @@ TEST_F(LitShader, SmokeInstancesAreDrawnWhereTheirMatricesAndTheDriftPutThem) {
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
     glBindVertexArray(puff.vao);
-    glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(puff.indices.size()), GL_UNSIGNED_INT, nullptr, 2);
+    glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(puff.indices.size()), GL_UNSIGNED_INT, nullptr, 3);
     glBindVertexArray(0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
@@ -245,6 +259,25 @@ TEST_F(LitShader, SmokeInstancesAreDrawnWhereTheirMatricesAndTheDriftPutThem) {
     EXPECT_DOUBLE_EQ(a, b);
     EXPECT_GT(brightestA, 150) << "smoke is light, not soot";
     EXPECT_EQ(target->pixel(between.x, between.y), glm::ivec3(0)) << "nothing between the puffs";
+
+    // Round, not square: the corners of the first puff's square stay empty while the rim
+    // of its ball is drawn, whichever way the camera looks at it.
+    const auto drawnAround = [&](float x, float z) {
+        const glm::ivec2 p = ScreenOf(x, z);
+        int drawn = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) drawn += target->pixel(p.x + dx, p.y + dy).x > 0 ? 1 : 0;
+        return drawn;
+    };
+    for (const float cornerX : {-0.85f, 0.85f}) {
+        for (const float cornerZ : {-0.85f, 0.85f}) {
+            EXPECT_EQ(drawnAround(-4.0f + cornerX, cornerZ), 0) << "corner " << cornerX << ", " << cornerZ;
+        }
+    }
+    EXPECT_GT(drawnAround(-4.0f + 0.75f, 0.0f) + drawnAround(-4.0f - 0.75f, 0.0f), 0) << "rim of the ball";
+    // The third puff's matrix halves its size.
+    EXPECT_GT(drawnAround(0.0f, 5.0f), 0);
+    EXPECT_EQ(drawnAround(0.75f, 5.0f) + drawnAround(-0.75f, 5.0f), 0) << "third puff has radius 0.5";
     glUniform1i(glGetUniformLocation(program, "particle"), 0);
     puff.textures.clear();
     puff.release();
