@@ -5,6 +5,7 @@
 #include <iostream>
 #include <iterator>
 
+#include "platform/ReadableFile.h"
 #include "render/Shader.h"
 
 namespace {
@@ -46,7 +47,7 @@ void SkyBox::setup() {
     glBindTexture(GL_TEXTURE_CUBE_MAP, cubemapTexture);
     for (size_t i = 0; i < faces.size(); ++i) {
         const char* path = faces[i];
-        const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path, 0);
+        const FREE_IMAGE_FORMAT format = os::IsReadableFile(path) ? FreeImage_GetFileType(path, 0) : FIF_UNKNOWN;
         FIBITMAP* loaded = format == FIF_UNKNOWN ? nullptr : FreeImage_Load(format, path, 0);
         FIBITMAP* bitmap = loaded ? FreeImage_ConvertTo32Bits(loaded) : nullptr;
         if (loaded) FreeImage_Unload(loaded);
