@@ -1,6 +1,6 @@
 // A small fuzzing driver shared by the reader harnesses, runnable by hand.
 // Built with g++ it is a plain random-mutation loop:
-//     fuzz_<reader> [runs] [seed]      (defaults: 100000 runs, seed 1)
+//     fuzz_<reader> [runs] [seed] [seconds]   (defaults: 100000 runs, seed 1, no time limit)
 // It starts from the harness's seed inputs, stacks a few random mutations on one of them
 // (bit flips, bytes, cuts, copies, splices, tokens from the harness's dictionary), runs the
 // reader on the result and checks the harness's rules. A broken rule writes the input to
@@ -133,22 +133,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 int main(int argc, char** argv) {
     const long runs = argc > 1 ? std::atol(argv[1]) : 100000;
     const uint32_t seed = argc > 2 ? static_cast<uint32_t>(std::atol(argv[2])) : 1u;
+    const double timeLimit = argc > 3 ? std::atof(argv[3]) : 0.0;
     const fuzz::Harness harness = fuzz::MakeHarness();
     fuzz::Mutator mutator(harness, seed);
     const auto start = std::chrono::steady_clock::now();
     for (const std::string& input : harness.seeds) harness.runOne(input);
     double slowest = 0.0;
-    for (long run = 0; run < runs; ++run) {
+    double lastReport = 0.0;
+    long run = 0;
+    for (; run < runs; ++run) {
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (timeLimit > 0.0 && elapsed > timeLimit) break;
+        if (elapsed - lastReport >= 10.0) {
+            std::fprintf(stderr, "fuzz_%s: %ld runs in %.0f s\n", harness.name, run, elapsed);
+            lastReport = elapsed;
+        }
         const std::string input = mutator.mutate(harness.seeds[mutator.pick(harness.seeds.size())]);
         const auto before = std::chrono::steady_clock::now();
         harness.runOne(input);
         const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
         if (took > slowest) slowest = took;
-        if ((run + 1) % 10000 == 0) std::fprintf(stderr, "fuzz_%s: %ld runs\n", harness.name, run + 1);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("fuzz_%s: %ld runs (+%zu seeds) in %.1f s, slowest input %.3f s, no rule broken\n", harness.name,
-                runs, harness.seeds.size(), seconds, slowest);
+                run, harness.seeds.size(), seconds, slowest);
     return 0;
 }
 #endif
