@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "app/Globals.h"
+#include "platform/ReadableFile.h"
 #include "render/TextRenderer.h"
 
 const char* const ScoreTable::FilePath = "./res/Scores/scores.txt";
@@ -26,6 +27,10 @@ const glm::vec3 OverlayColor(0.0f, 1.0f, 0.0f);
 // The file's text from the first pair load could not read to the end, kept so that a
 // save never drops entries a hand edit or an older version left unreadable.
 std::string unreadRest;
+
+// Why the last load could not read a score file that is there; empty when it could, or
+// when there was none. A save then would replace entries it never saw, so it refuses.
+std::string unreadableReason;
 
 void SortScores() {
     std::stable_sort(scoreList.begin(), scoreList.end(),
@@ -57,7 +62,10 @@ ScoreTable::ScoreTable() {
 void ScoreTable::load() {
     scoreList.clear();
     unreadRest.clear();
-    scoreInputStream.open(FilePath);
+    unreadableReason.clear();
+    const os::FileProbe probe = os::ProbeFile(FilePath);
+    if (probe.state == os::FileState::Readable) scoreInputStream.open(FilePath);
+    if (probe.state == os::FileState::Unreadable) unreadableReason = probe.reason;
     if (scoreInputStream.is_open()) {
         scoreInputStream.clear();
         while (true) {
@@ -73,6 +81,7 @@ void ScoreTable::load() {
             }
             scoreList.push_back(entry);
         }
+        if (scoreInputStream.bad()) unreadableReason = "read error";
     } else {
         std::cout << "file could not be opened";
     }
@@ -90,6 +99,15 @@ void ScoreTable::add(std::string name) {
 
 void ScoreTable::save() {
     SortScores();
+    if (unreadableReason.empty()) {
+        const os::FileProbe probe = os::ProbeFile(FilePath);
+        if (probe.state == os::FileState::Unreadable) unreadableReason = probe.reason;
+    }
+    if (!unreadableReason.empty()) {
+        std::cerr << "Could not save scores to " << FilePath << ": the file there could not be read ("
+                  << unreadableReason << "), so it is left as it is" << std::endl;
+        return;
+    }
     const std::filesystem::path target(FilePath);
     const std::string tempPath = std::string(FilePath) + TempSuffix;
     std::error_code error;

@@ -22,7 +22,7 @@ public:
 
     ScoreTable();
 
-    // Replaces scoreList with the file's entries. A missing file prints
+    // Replaces scoreList with the file's entries. A missing or unreadable file prints
     // "file could not be opened" (no line end) and leaves the table empty.
     void load();
     // Appends {name, totalScore}. White space in the name becomes "_" so that the
@@ -30,6 +30,8 @@ public:
     void add(std::string name);
     // Rewrites the file in table order through a temporary file, so a failed write
     // leaves the old file as it was. Text that load could not read is kept after the entries.
+    // A file that is there but could not be read (permissions, a folder, a read error) is
+    // never replaced: one line on stderr names it and the reason.
     void save();
     // Draws the best five entries with the text renderer.
     void draw(Shader* shader, float gamma);

@@ -29,6 +29,7 @@
 #include "physics/Scene.h"
 #include "physics/Shape.h"
 #include "physics/TriangleMesh.h"
+#include "platform/ReadableFile.h"
 #include "render/Model.h"
 #include "render/ModelCache.h"
 #include "render/ShaderManager.h"
@@ -194,8 +195,11 @@ void LevelLoadFallback(float tileWidth, float tileDepth) {
         matchfield = new object::Matchfield(1, tileWidth, tileDepth);
     } catch (const std::exception& error) {
         // Level 1 is where every failed load ends up: without it there is no game.
-        const bool missing = !std::ifstream(LevelFilePath(1)).good();
-        FatalError("Level file " + LevelFilePath(1) + (missing ? " is missing" : " is not a valid level file"));
+        const os::FileState state = os::ProbeFile(LevelFilePath(1)).state;
+        const char* const what = state == os::FileState::Missing      ? " is missing"
+                                 : state == os::FileState::Unreadable ? " cannot be read"
+                                                                      : " is not a valid level file";
+        FatalError("Level file " + LevelFilePath(1) + what);
     }
 }
 

@@ -1,6 +1,9 @@
 #include "objects/Matchfield.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
@@ -12,6 +15,7 @@
 #include "objects/HexColor.h"
 #include "physics/RigidActor.h"
 #include "physics/Scene.h"
+#include "platform/ReadableFile.h"
 
 glm::vec3 hexPlacement(0.0f, 0.0f, 0.0f);
 object::Hex* lastClonedHex = nullptr;
@@ -28,18 +32,81 @@ constexpr float FieldStartZ = -34.0f;    // the start tile's z
 constexpr float RowSpacing = 0.75f;      // of a tile depth: offset rows interlock
 constexpr const char* GoalTileName = "1cloned21";
 
+// A level may ask for at most this many tiles (grid tiles and moving tiles together). Target
+// lines can name only single-digit fields, rows and columns, so 9 fields of 10 x 10 tiles
+// (900) is the largest level that can use every tile; the shipped levels have under 100.
+// Each tile costs about 12 ms of set-up and 0.65 MB (its own actor and smoke burst), so
+// 1000 tiles load in some 12 s; a count far beyond would take minutes and gigabytes.
+constexpr int64_t MaxLevelTiles = 1000;
+// Each target line scans every tile; ten entry lines per tile is far more than any level
+// can use (duplicates count, but cannot all be stepped on).
+constexpr size_t MaxEntryLines = 10 * MaxLevelTiles;
+// Level files are a few lines; a larger file is not read into memory at all.
+constexpr uintmax_t MaxLevelFileBytes = 1024 * 1024;
+
+// A level file that asks for more than the game can build: refused like any broken file.
+[[noreturn]] void RefuseLevel(const std::string& path, const std::string& why) {
+    std::cout << "Level file " << path << " not loaded: " << why << std::endl;
+    throw std::out_of_range("level file " + path + " " + why);
+}
+
 std::string LevelPath(int level) {
     return "./res/Levels/Level" + std::to_string(level) + ".txt";
 }
 
 // Every line of the file; a carriage return before the line feed is no part of a line.
+// A file that is missing or cannot be read (a folder, no permission) reads as no lines.
 void ReadLevelFile(const std::string& path) {
+    const os::FileProbe probe = os::ProbeFile(path);
+    if (probe.state == os::FileState::Unreadable) {
+        std::cout << "Level file " << path << " cannot be read: " << probe.reason << std::endl;
+    }
+    if (probe.state != os::FileState::Readable) return;
+    std::error_code error;
+    const uintmax_t bytes = std::filesystem::file_size(path, error);
+    if (!error && bytes > MaxLevelFileBytes) {
+        RefuseLevel(path, "is " + std::to_string(bytes) + " bytes, more than " + std::to_string(MaxLevelFileBytes));
+    }
     std::ifstream file(path);
     std::string line;
     while (std::getline(file, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         levelFileLines.push_back(line);
+        if (levelFileLines.size() > FirstEntryLine + MaxEntryLines) {
+            RefuseLevel(path, "has more than " + std::to_string(MaxEntryLines) + " entry lines");
+        }
     }
+}
+
+// Refuses a level that asks for more tiles than the game can build, before any is made.
+// Reads the counts the field loop would read (line 3, then lines 2 and 1 when there is a
+// field), so a file fails the same way whether or not it is too large.
+void CheckLevelSize(const std::string& path, int fieldCount) {
+    int64_t movingTiles = 0;
+    for (size_t index = FirstEntryLine; index < levelFileLines.size(); ++index) {
+        if (!levelFileLines[index].empty() && levelFileLines[index][0] == 'm') ++movingTiles;
+    }
+    int64_t gridTiles = 0;
+    if (fieldCount > MaxLevelTiles) RefuseLevel(path, "asks for " + std::to_string(fieldCount) + " fields");
+    if (fieldCount >= 1) {
+        const int64_t rows = std::stoi(levelFileLines[RowLine]);
+        const int64_t columns = std::stoi(levelFileLines[ColumnLine]);
+        if (rows > MaxLevelTiles || columns > MaxLevelTiles) {
+            RefuseLevel(path, "asks for fields of " + std::to_string(columns) + " x " + std::to_string(rows) + " tiles");
+        }
+        gridTiles = fieldCount * std::max<int64_t>(rows, 0) * std::max<int64_t>(columns, 0);
+    }
+    if (gridTiles + movingTiles > MaxLevelTiles) {
+        RefuseLevel(path, "asks for " + std::to_string(gridTiles + movingTiles) + " tiles, more than " +
+                              std::to_string(MaxLevelTiles));
+    }
+}
+
+// Field i's first row, in tile depths from the start tile's row; 64-bit so that no row
+// count can overflow it. Only fields that have rows use it, and theirs fit in an int.
+int RowOffset(int field, int rows) {
+    const int64_t offset = (2 * static_cast<int64_t>(field) - 2) * rows + 2;
+    return static_cast<int>(std::clamp<int64_t>(offset, INT_MIN, INT_MAX));
 }
 
 void AddTile(object::Hex* tile) {
@@ -80,10 +147,11 @@ void ReadLevel(object::Matchfield& field, int level, const std::string& path, fl
     if (levelFileLines.size() < 3) throw std::out_of_range("invalid vector<T> subscript");
 
     const int fieldCount = std::stoi(levelFileLines[FieldLine]);
+    CheckLevelSize(path, fieldCount);
     for (int i = 1; i <= fieldCount; ++i) {
         const int rows = std::stoi(levelFileLines[RowLine]);
         const int columns = std::stoi(levelFileLines[ColumnLine]);
-        const int rowOffset = (2 * i - 2) * rows + 2;
+        const int rowOffset = RowOffset(i, rows);
         object::Matchfield grid(i, columns, rows, rowOffset, hexWidth, hexDepth, hexPrototype, scene, physics,
                                 cooking);
     }

@@ -27,6 +27,7 @@ public:
 
     // Reads the level file and makes all tiles. Throws std::out_of_range for every
     // failed load, after taking the tiles it made out of the scene and lists again.
+    // A level asking for more than 1000 tiles is refused before any tile is made.
     Matchfield(int level, float hexWidth, float hexDepth);
     // Lays out field number `field`, adding each tile to scene, renderList and hexList.
     Matchfield(int field, int columns, int rows, int rowOffset, float hexWidth, float hexDepth, Hex* prototype,

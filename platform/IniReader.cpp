@@ -4,6 +4,8 @@
 #include <climits>
 #include <fstream>
 
+#include "platform/ReadableFile.h"
+
 namespace os {
 
 namespace {
@@ -45,6 +47,8 @@ bool ParseDecimalInt(const std::string& text, int& out) {
 }
 
 IniReader::IniReader(const std::string& path) {
+    // A folder, a FIFO or a file without read permission reads as an empty file.
+    if (!IsReadableFile(path)) return;
     std::ifstream file(path);
     if (!file) return;
     std::string line;

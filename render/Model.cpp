@@ -12,6 +12,7 @@
 #include "objects/GameObject.h"
 #include "physics/Cooking.h"
 #include "platform/Pause.h"
+#include "platform/ReadableFile.h"
 
 namespace {
 
@@ -37,7 +38,9 @@ Model::~Model() = default;
 
 Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physics* /*physics*/) {
     {
-        std::ifstream probe(path);
+        // A folder or special file in the model's place would pass the open or block it.
+        std::ifstream probe;
+        if (os::IsReadableFile(path)) probe.open(path);
         if (!probe.is_open()) {
             std::cerr << "Failed to find Model-File" << std::endl;
             std::cerr << "FilePath: " << path << std::endl;
@@ -138,7 +141,7 @@ unsigned Model::loadTextureFile(const char* name, std::string directory) {
     GLuint id = 0;
     glGenTextures(1, &id);
 
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(file.c_str(), 0);
+    const FREE_IMAGE_FORMAT format = os::IsReadableFile(file) ? FreeImage_GetFileType(file.c_str(), 0) : FIF_UNKNOWN;
     FIBITMAP* loaded = format == FIF_UNKNOWN ? nullptr : FreeImage_Load(format, file.c_str(), 0);
     FIBITMAP* converted = loaded ? FreeImage_ConvertTo32Bits(loaded) : nullptr;
     if (loaded) FreeImage_Unload(loaded);

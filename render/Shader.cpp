@@ -1,11 +1,10 @@
 #include "render/Shader.h"
 
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <vector>
 
 #include "platform/Pause.h"
+#include "platform/ReadableFile.h"
 
 namespace {
 
@@ -46,13 +45,13 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath, c
 }
 
 void Shader::compileShader(const std::string& path, GLenum type, GLuint& outId) {
-    std::ifstream file(path);
-    if (!file.good()) {
+    // A folder, a file without read permission or a read error fails like a missing file.
+    std::string source;
+    std::string reason;
+    if (!os::ReadWholeFile(path, source, reason)) {
         std::cerr << "Failed to open shader file:  " << path << std::endl;
         os::PauseAndExit();
     }
-    const std::string source((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    file.close();
 
     outId = glCreateShader(type);
     if (outId == 0) {

@@ -28,3 +28,12 @@ ShaderManager::ShaderManager()
     particleShader = BuildProgram("particle");
     std::cout << "All shaders in ShaderManager loaded!!!\n" << std::endl;
 }
+
+ShaderManager::~ShaderManager() {
+    delete complexShader;
+    delete textShader;
+    delete shadowMapsQuadShader;
+    delete shadowMapShader;
+    delete skyboxShader;
+    delete particleShader;
+}

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ReadableFile.h"
 #include "render/Shader.h"
 
 namespace fs = std::filesystem;
@@ -46,7 +47,7 @@ const DecodedFace* DecodeFace(const char* path) {
     const auto found = decoded.find(key);
     if (found != decoded.end()) return &found->second;
 
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path, 0);
+    const FREE_IMAGE_FORMAT format = os::IsReadableFile(path) ? FreeImage_GetFileType(path, 0) : FIF_UNKNOWN;
     FIBITMAP* loaded = format == FIF_UNKNOWN ? nullptr : FreeImage_Load(format, path, 0);
     FIBITMAP* bitmap = loaded ? FreeImage_ConvertTo32Bits(loaded) : nullptr;
     if (loaded) FreeImage_Unload(loaded);

@@ -8,6 +8,7 @@
 
 #include "app/Globals.h"
 #include "app/WindowSettings.h"
+#include "platform/ReadableFile.h"
 #include "render/Shader.h"
 
 namespace {
@@ -50,7 +51,8 @@ int TextRenderer::loadGlyphs() {
         return -1;
     }
     FT_Face face;
-    if (FT_New_Face(library, FontPath, 0, &face)) {
+    // NOTE: FreeType would block on a FIFO in the font's place; only regular files go to it.
+    if (!os::IsReadableFile(FontPath) || FT_New_Face(library, FontPath, 0, &face)) {
         std::cout << "ERROR::FREETYPE: Failed to load font" << std::endl;
         FT_Done_FreeType(library);
         return -1;

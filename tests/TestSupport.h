@@ -10,6 +10,17 @@
 
 namespace testsupport {
 
+// True in an AddressSanitizer build: its quarantine keeps freed memory and its shadow
+// grows with every mapping, so figures of resident size or heap use say nothing there.
+// LeakSanitizer checks that build for leaks instead.
+inline bool MemoryFiguresAreSkewed() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#else
+    return false;
+#endif
+}
+
 // Resident set size of this process in kB, -1 when unknown.
 inline long ResidentKb() {
     std::ifstream status("/proc/self/status");

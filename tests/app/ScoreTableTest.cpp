@@ -154,6 +154,88 @@ TEST_F(ScoreTableTest, FailedSaveLeavesTheOldFileWhole) {
     EXPECT_EQ(readScores(), "ann 4\nbob 3\n");
 }
 
+// A score file that is there but cannot be read must survive a stored name byte for byte,
+// with one line on stderr naming it. Each case makes the file unreadable in its own way.
+TEST_F(ScoreTableTest, UnreadableFileIsNeverReplacedBySave) {
+    const std::string old = "ann 4\nbob 3\n";
+    const std::string path = "./res/Scores/scores.txt";
+
+    {  // no read permission; the save runs as a user the mode really shuts out
+        writeScores(old);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_write);
+        OpenScratchToEveryone();
+        const ChildResult child = RunAsUnprivilegedChild([] {
+            ScoreTable table;
+            totalScore = 9;
+            table.add("carl");
+            table.save();
+        });
+        std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        EXPECT_EQ(child.exitCode, 0);
+        EXPECT_EQ(readScores(), old);
+        EXPECT_EQ(CountLines(child.errors), 1) << child.errors;
+        EXPECT_NE(child.errors.find("Could not save scores to ./res/Scores/scores.txt"), std::string::npos)
+            << child.errors;
+        EXPECT_NE(child.errors.find("Permission denied"), std::string::npos) << child.errors;
+        EXPECT_EQ(child.output, "file could not be opened");
+    }
+    {  // a read error in the middle of the file: /proc/self/mem fails its read at offset 0
+        std::filesystem::remove(path);
+        std::filesystem::create_symlink("/proc/self/mem", path);
+        ScoreTable table;
+        addWithScore(table, "carl", 9);
+        ::testing::internal::CaptureStderr();
+        table.save();
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(std::filesystem::is_symlink(std::filesystem::symlink_status(path)));
+        EXPECT_EQ(std::filesystem::read_symlink(path), "/proc/self/mem");
+        EXPECT_EQ(CountLines(errors), 1) << errors;
+        EXPECT_NE(errors.find("./res/Scores/scores.txt"), std::string::npos) << errors;
+        std::filesystem::remove(path);
+    }
+    {  // a folder in its place
+        std::filesystem::create_directory(path);
+        std::filesystem::create_directory(path + "/kept");
+        ::testing::internal::CaptureStdout();
+        ScoreTable table;
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "file could not be opened");
+        addWithScore(table, "carl", 9);
+        ::testing::internal::CaptureStderr();
+        table.save();
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(std::filesystem::is_directory(path + "/kept"));
+        EXPECT_EQ(CountLines(errors), 1) << errors;
+        EXPECT_NE(errors.find("Is a directory"), std::string::npos) << errors;
+        EXPECT_EQ(entries(), (Lines{"carl 9"}));  // the game goes on with the entry in memory
+        std::filesystem::remove_all(path);
+    }
+    {  // a file that turns unreadable between the load and the save
+        writeScores(old);
+        ScoreTable table;
+        addWithScore(table, "carl", 9);
+        std::filesystem::remove(path);
+        std::filesystem::create_directory(path);
+        ::testing::internal::CaptureStderr();
+        table.save();
+        EXPECT_EQ(CountLines(::testing::internal::GetCapturedStderr()), 1);
+        EXPECT_TRUE(std::filesystem::is_directory(path));
+        std::filesystem::remove_all(path);
+    }
+}
+
+TEST_F(ScoreTableTest, ReadableFileAfterAnUnreadableOneSavesAgain) {
+    std::filesystem::create_directory("./res/Scores/scores.txt");
+    ::testing::internal::CaptureStdout();
+    ScoreTable table;
+    ::testing::internal::GetCapturedStdout();
+    std::filesystem::remove_all("./res/Scores/scores.txt");
+    writeScores("ann 4\n");
+    table.load();
+    addWithScore(table, "bob", 5);
+    table.save();
+    EXPECT_EQ(readScores(), "bob 5\nann 4\n");
+}
+
 TEST_F(ScoreTableTest, OverlayShowsTheBestFiveRows) {
     writeScores("a 1\nb 2\nc 3\nd 4\ne 5\nf 6\ng -7\nh 8\n");
     ScoreTable table;

@@ -1,5 +1,7 @@
 // The settings reader and the INI parsing under it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -34,6 +36,20 @@ void ExpectDefaults(const WindowSettings& s) {
 TEST_F(SettingsFile, MissingFileOrSectionGivesDefaults) {
     ExpectDefaults(ReadWindowSettings(::testing::TempDir() + "no_such_dir/settings.ini"));
     ExpectDefaults(read("[other]\nwidth=800\nheight=600\n"));
+}
+
+// Whatever stands in the file's place and cannot be read as a file gives the defaults at
+// once: a folder, a FIFO with no writer (which a plain open would wait on for ever), a
+// file whose read fails.
+TEST_F(SettingsFile, UnreadableFileGivesDefaultsWithoutBlocking) {
+    std::remove(path.c_str());
+    ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+    ExpectDefaults(ReadWindowSettings(path));
+    ASSERT_EQ(rmdir(path.c_str()), 0);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    ExpectDefaults(ReadWindowSettings(path));
+    std::remove(path.c_str());
+    ExpectDefaults(ReadWindowSettings("/proc/self/mem"));
 }
 
 TEST_F(SettingsFile, ReadsAllFiveKeysAndKeepsDefaultsForMissingOnes) {

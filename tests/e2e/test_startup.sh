@@ -6,7 +6,7 @@ start_game
 
 # Freeze the game right after the loading screen was presented (the set-up prints
 # "PhysX initialized" after it), so the screenshot cannot race the first frame.
-for i in $(seq 1 3000); do
+for i in $(seq 1 $((SETUP_LIMIT * 100))); do
   grep -qF "PhysX initialized" "$LOG" 2>/dev/null && break
   running "$GAME_PID" || fail "game ended during start-up"
   sleep 0.01
@@ -21,7 +21,7 @@ left=$(count_colour "$loading" 127 204 51 12 "420x768+0+0")
 [ "$green" -gt 300 ] || fail "loading text not found near the bottom ($green pixels)"
 [ "$left" -eq 0 ] || fail "loading text starts left of width/3 ($left pixels)"
 
-wait_for_line "Loaded ShadowMap" 60
+wait_for_line "Loaded ShadowMap" "$SETUP_LIMIT"
 expected=$(cat <<'LINES'
 Starting quorvane...
 
@@ -52,6 +52,6 @@ actual=$(head -n 20 "$LOG")
 
 sleep 1
 send_key Escape
-wait_exit 20
+wait_exit "$STATE_LIMIT"
 [ "$GAME_RC" = 0 ] || fail "Esc in the intro ended with exit code $GAME_RC"
 echo "PASS startup"

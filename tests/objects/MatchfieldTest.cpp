@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <map>
 #include <memory>
@@ -275,6 +277,86 @@ TEST_F(LevelLoadTest, NoNumberWhereOneIsNeededFallsBackLikeOtherFailures) {
     auto field = load(7);
     EXPECT_EQ(renderList.size(), 1u);
     EXPECT_EQ(field->targetCount, 1);
+}
+
+// A level asking for more than the game can build is refused before a single tile is
+// made, with one line naming the file, and at once: no endless set-up, no bad_alloc, and
+// no signed overflow in the grid positions (the sanitizer build checks that).
+TEST_F(LevelLoadTest, HugeLevelsAreRefusedAtOnce) {
+    std::string manyMoving = "3\n3\n1\n\n";
+    for (int i = 0; i < 1001; ++i) manyMoving += "m5\n";  // 9 + 1001 tiles
+    std::string manyTargets = "3\n3\n1\n\n";
+    for (int i = 0; i < 10001; ++i) manyTargets += "101\n";
+    std::string tenMegabytes = "3\n3\n1\n\n";
+    while (tenMegabytes.size() < 10u * 1024 * 1024) tenMegabytes += "m5\n";
+    const struct {
+        std::string text;
+        const char* why;
+    } cases[] = {
+        {"100\n100\n1\n\n", "10000 tiles in a 16-byte header"},
+        {"1000\n1000\n1\n\n", "a million tiles"},
+        {"3\n3\n2147483647\n\n", "the largest field count"},
+        {"0\n3\n2147483647\n\n", "the largest field count of empty fields"},
+        {"1\n2147483647\n1\n\n", "the largest row count"},
+        {"2147483647\n1\n1\n\n", "the largest column count"},
+        {"0\n2147483647\n2\n\n", "a row count whose offsets overflow an int"},
+        {"10\n10\n11\n\n", "just over the bound in whole fields"},
+        {manyMoving, "too many moving tiles"},
+        {manyTargets, "too many entry lines"},
+        {tenMegabytes, "10 MB of moving-tile lines"},
+    };
+    for (const auto& c : cases) {
+        folder.write(6, c.text);
+        testing::internal::CaptureStdout();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_THROW(load(6), std::out_of_range) << c.why;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_LT(seconds, 1.0) << c.why;
+        EXPECT_EQ(printed.rfind("Level file ./res/Levels/Level6.txt not loaded: ", 0), 0u) << c.why << ": " << printed;
+        EXPECT_EQ(printed.find('\n'), printed.size() - 1) << c.why << ": one line: " << printed;
+        expectOnlyTheStartTile();
+    }
+}
+
+// Counts up to the bound, and counts that build nothing however large, still load.
+TEST_F(LevelLoadTest, CountsWithinTheBoundStillLoad) {
+    const struct {
+        const char* text;
+        size_t tiles;
+    } cases[] = {
+        {"0\n0\n1000\n\n", 0},              // the most fields, all empty
+        {"3\n-2147483647\n1000\n\n", 0},    // negative rows make no row, whatever the field
+        {"-2147483647\n3\n2\n\n", 0},       // and negative columns no column
+        {"3\n3\n-2147483647\n\n", 0},       // nor does a negative field count
+        {"5\n5\n2\n\nm3\n", 51},
+    };
+    for (const auto& c : cases) {
+        folder.write(5, c.text);
+        testing::internal::CaptureStdout();
+        auto field = load(5);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << c.text;
+        EXPECT_EQ(renderList.size(), c.tiles) << c.text;
+        dropField();
+    }
+}
+
+// A folder in place of a level file, or one that cannot be read, is a failed load.
+TEST_F(LevelLoadTest, UnreadableLevelFileFailsLikeAMissingOne) {
+    const std::string path = folder.path() + "/res/Levels/Level6.txt";
+    folder.remove(6);
+    std::filesystem::create_directory(path);
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(load(6), std::out_of_range);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, "Level file ./res/Levels/Level6.txt cannot be read: Is a directory\n");
+    expectOnlyTheStartTile();
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink("/proc/self/mem", path);  // opens, then fails to read
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(load(6), std::out_of_range);
+    testing::internal::GetCapturedStdout();
+    expectOnlyTheStartTile();
 }
 
 // The set-up's fallback: a broken level, then level 1 in the same lists and scene.

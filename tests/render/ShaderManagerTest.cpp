@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
+
+#include <sys/stat.h>
 
 #include "GlTestContext.h"
 #include "RenderTestSupport.h"
@@ -109,6 +112,30 @@ TEST_F(ShaderFailure, MissingFragmentFileEndsWithItsPath) {
     fs::remove(shaderPath("text.frag"));
     EXPECT_EXIT(BuildManagerIn(temp.path()), testing::ExitedWithCode(1),
                 "Failed to open shader file:  \\./res/Shader/text\\.frag\n");
+}
+
+// Whatever stands in a shader file's place and cannot be read takes the exit of a missing
+// file, never an uncaught stream exception (exit 134).
+TEST_F(ShaderFailure, UnreadableFilesEndLikeAMissingOne) {
+    const struct {
+        const char* file;
+        std::function<void(const std::string&)> spoil;
+    } cases[] = {
+        {"complex.vert", [](const std::string& p) { fs::remove(p); fs::create_directory(p); }},
+        {"skybox.frag", [](const std::string& p) { fs::remove(p); ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }},
+        // a read error: /proc/self/mem opens but fails its first read
+        {"particle.frag", [](const std::string& p) { fs::remove(p); fs::create_symlink("/proc/self/mem", p); }},
+    };
+    for (const auto& c : cases) {
+        rendertest::TempDir dir;
+        CopyShaders(dir.path());
+        const std::string path = dir.path() + "/res/Shader/" + c.file;
+        c.spoil(path);
+        const std::string dirPath = dir.path();
+        EXPECT_EXIT(BuildManagerIn(dirPath), testing::ExitedWithCode(1),
+                    "Failed to open shader file:  \\./res/Shader/" + std::string(c.file) + "\n")
+            << c.file;
+    }
 }
 
 TEST_F(ShaderFailure, VertexStageThatDoesNotCompilePrintsTheLog) {

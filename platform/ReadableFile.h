@@ -1,0 +1,31 @@
+// Checks a resource path before a reader opens it, so that a folder, a special file or a
+// file without read permission fails like a missing one instead of blocking or throwing.
+#pragma once
+
+#include <string>
+
+namespace os {
+
+enum class FileState {
+    Readable,    // a regular file this process can open for reading
+    Missing,     // nothing at the path (or a path component is not a folder)
+    Unreadable,  // something is there but cannot be read as a file
+};
+
+struct FileProbe {
+    FileState state;
+    std::string reason;  // empty when Readable, else why, e.g. "Is a directory"
+};
+
+// Looks at the path without reading its content; a regular file is opened and closed
+// again to learn whether its permissions let this process read it.
+FileProbe ProbeFile(const std::string& path);
+
+// ProbeFile(path).state == FileState::Readable.
+bool IsReadableFile(const std::string& path);
+
+// The whole content of a readable regular file. False, with reason set, when the file
+// cannot be probed, opened or read to its end (a read error included); never throws.
+bool ReadWholeFile(const std::string& path, std::string& content, std::string& reason);
+
+}  // namespace os
