@@ -579,7 +579,9 @@ TEST_F(LevelLoadTest, ShippedLevelsLoadAndCanBeFinished) {
                 }
             }
             EXPECT_LE(backGap, firstGap + Touching) << "gap to field 1 wider than the first jump";
-            if (file.fields >= 2) EXPECT_LE(frontGap, firstGap + Touching) << "gap to field 2 wider than the first jump";
+            if (file.fields >= 2) {
+                EXPECT_LE(frontGap, firstGap + Touching) << "gap to field 2 wider than the first jump";
+            }
         }
         EXPECT_EQ(movingTiles, file.amplitudes.size());
 
