@@ -15,17 +15,6 @@
 
 namespace {
 
-// The frame last presented, as RGB bytes. The software GL swaps by copying, so the back
-// buffer still holds the presented frame.
-std::vector<unsigned char> PresentedPixels() {
-    std::vector<unsigned char> pixels(static_cast<size_t>(windowSettings.width) * windowSettings.height * 3);
-    glFinish();
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, windowSettings.width, windowSettings.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
 double NonBlackShare(const std::vector<unsigned char>& pixels) {
     size_t lit = 0;
     for (size_t i = 0; i < pixels.size(); i += 3) {

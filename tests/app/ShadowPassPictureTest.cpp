@@ -54,15 +54,6 @@ std::vector<float> FullRedraw(const std::vector<object::GameObject*>& objects) {
     return MapDepths();
 }
 
-std::vector<unsigned char> PresentedPixels() {
-    std::vector<unsigned char> pixels(static_cast<size_t>(windowSettings.width) * windowSettings.height * 3);
-    glFinish();
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, windowSettings.width, windowSettings.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
 size_t Differences(const std::vector<float>& a, const std::vector<float>& b) {
     size_t count = 0;
     for (size_t i = 0; i < a.size(); ++i) count += std::memcmp(&a[i], &b[i], sizeof(float)) != 0 ? 1 : 0;
