@@ -25,7 +25,7 @@ public:
     GLuint depthMapFBO = 0;
     GLuint depthMap = 0;
 
-    // Makes the shared framebuffer and texture on first use; a later map gets the same two,
+    // Makes the shared framebuffer and texture on first use; every map gets the same two,
     // cleared to the farthest depth so that nothing of the level before is left in them.
     ShadowMap();
     virtual ~ShadowMap();
@@ -35,6 +35,10 @@ public:
     virtual GLuint getDepthMap();
     // Depth of every object from the sun, drawn with depthShader ("depthMVP").
     void render(std::vector<object::GameObject*> objects, Shader* depthShader);
+
+    // Makes the shared framebuffer and texture when there are none, without clearing them
+    // or saying so, so that a set-up can take their memory while other work runs.
+    static void makeShared();
 
     // Deletes the shared framebuffer and texture (at exit, with the GL context current); the
     // next map makes new ones. No map may be rendered or sampled after this.
