@@ -220,7 +220,7 @@ void SetupLevel(int level) {
     // Files not read yet (all of them at start-up) are read on a second thread while this
     // one takes the shadow map's 100 MB: both mostly wait for fresh memory.
     std::vector<std::string> models = {CharacterModel, StartTileModel, SmokeModel, PlatformModel, BarrelModel};
-    if (level >= 2 || currentLevel >= 2) models.push_back(WallModel);
+    if (currentLevel >= 2) models.push_back(WallModel);  // as the wall is built below
     ModelCache::importAhead(models);
     service::ShadowMap::makeShared();
     if (scene != nullptr) ReleaseLevel();
