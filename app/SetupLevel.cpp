@@ -5,6 +5,7 @@
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
@@ -50,6 +51,13 @@ const glm::vec3 DeathZonePosition(0.0f, -55.0f, 0.0f);
 constexpr float DeathZoneMaterial = 0.5f;
 // The engine keeps the name pointer: constant text outlives every actor.
 const char* const DeathZoneName = "deathZone";
+
+const char* const CharacterModel = "./res/Models/Character.obj";
+const char* const StartTileModel = "./res/Models/spielfeld.obj";
+const char* const SmokeModel = "./res/Models/Smoke.obj";  // every tile's burst
+const char* const WallModel = "./res/Models/Wall.obj";
+const char* const PlatformModel = "./res/Models/testQuader.obj";
+const char* const BarrelModel = "./res/Models/Fass.obj";
 
 std::string LevelFilePath(int level) {
     return "./res/Levels/Level" + std::to_string(level) + ".txt";
@@ -109,14 +117,14 @@ void CreateScene() {
 
 void BuildCharacter() {
     playerCharacter = new object::Character("character", shaderManager->complexShader, cameraProjection);
-    LoadInto(playerCharacter, "./res/Models/Character.obj");
+    LoadInto(playerCharacter, CharacterModel);
     InitCharacterPhysics();
     scene->addActor(*playerCharacter->dynamicActor);
 }
 
 void BuildStartTile() {
     hexPrototype = new object::Hex("hex", shaderManager->complexShader, cameraProjection, emptyMesh);
-    LoadInto(hexPrototype, "./res/Models/spielfeld.obj");
+    LoadInto(hexPrototype, StartTileModel);
     hexPrototype->init(physics, StartTilePosition, cooking);
     scene->addActor(*hexPrototype->staticActor);
     hexList.push_back(hexPrototype);
@@ -134,7 +142,7 @@ void BuildField(int level, float tileWidth, float tileDepth) {
 
 void BuildWall() {
     wall = new object::Wall("wall1", shaderManager->complexShader, cameraProjection);
-    LoadInto(wall, "./res/Models/Wall.obj");
+    LoadInto(wall, WallModel);
     wall->material = physics->createMaterial(WallMaterial, WallMaterial, WallMaterial);
     wall->createActor(physics, ActorKind::StaticMesh);
     wall->staticActor->setGlobalPose(phys::Pose(WallPosition), true);
@@ -145,7 +153,7 @@ void BuildWall() {
 
 void BuildPlatformAndBarrels(float tileDepth) {
     platform = new object::Platform("right", shaderManager->complexShader, cameraProjection);
-    LoadInto(platform, "./res/Models/testQuader.obj");
+    LoadInto(platform, PlatformModel);
     platform->initPhysics(physics, phys::Pose(PlatformPlace + glm::vec3(tileDepth + PlatformOffsetX, 0.0f, 0.0f)));
     scene->addActor(*platform->staticActor);
 
@@ -155,7 +163,7 @@ void BuildPlatformAndBarrels(float tileDepth) {
         auto* barrel = new object::Barrel("b" + std::to_string(index + 1), shaderManager->complexShader,
                                           cameraProjection);
         barrels[index] = barrel;
-        LoadInto(barrel, "./res/Models/Fass.obj");
+        LoadInto(barrel, BarrelModel);
         if (index == 0) {
             const glm::vec3 platformPosition = platform->staticActor->getGlobalPose().p;
             barrel->initPhysics(physics, phys::Pose(platformPosition + FirstBarrelOffset));
@@ -213,6 +221,12 @@ void ReleaseWorld() {
 }
 
 void SetupLevel(int level) {
+    // Files not read yet (all of them at start-up) are read on a second thread while this
+    // one takes the shadow map's 100 MB: both mostly wait for fresh memory.
+    std::vector<std::string> models = {CharacterModel, StartTileModel, SmokeModel, PlatformModel, BarrelModel};
+    if (currentLevel >= 2) models.push_back(WallModel);  // as the wall is built below
+    ModelCache::importAhead(models);
+    service::ShadowMap::makeShared();
     if (scene != nullptr) ReleaseLevel();
     CreateScene();
 

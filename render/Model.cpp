@@ -36,6 +36,16 @@ Model::Model(std::string path)
 
 Model::~Model() = default;
 
+std::unique_ptr<Assimp::Importer> Model::import(const std::string& path) {
+    auto importer = std::make_unique<Assimp::Importer>();
+    if (importer->ReadFile(path.c_str(), ImportFlags) == nullptr) return nullptr;
+    return importer;
+}
+
+void Model::useImport(std::unique_ptr<Assimp::Importer> importer) {
+    imported = std::move(importer);
+}
+
 Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physics* /*physics*/) {
     {
         // A folder or special file in the model's place would pass the open or block it.
@@ -48,11 +58,16 @@ Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physic
         }
     }
 
-    Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path.c_str(), ImportFlags);
+    // An import made ahead is used once; a failed one is read again here, to say why.
+    std::unique_ptr<Assimp::Importer> importer = std::move(imported);
+    const aiScene* scene = importer ? importer->GetScene() : nullptr;
+    if (scene == nullptr) {
+        importer = std::make_unique<Assimp::Importer>();
+        scene = importer->ReadFile(path.c_str(), ImportFlags);
+    }
     if (!scene || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !scene->mRootNode) {
         std::cerr << "Could not load meshObject" << std::endl;
-        std::cerr << importer.GetErrorString() << std::endl;
+        std::cerr << importer->GetErrorString() << std::endl;
         os::PauseAndExit();
     }
     if (scene->mNumMeshes == 0 || !scene->mMeshes || !scene->mMeshes[0]) {

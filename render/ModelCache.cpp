@@ -2,7 +2,13 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
+#include <system_error>
+#include <thread>
 #include <tuple>
+#include <utility>
+
+#include <assimp/Importer.hpp>
 
 #include <glm/glm.hpp>
 
@@ -38,7 +44,71 @@ Key KeyOf(const std::string& path, const phys::Cooking* cooking) {
     return Key(error ? path : absolute.string(), error ? 0 : written.time_since_epoch().count(), cooking);
 }
 
+// Files being read on the second thread, by the path load() will be given. Never
+// destroyed: a fatal exit in the middle of a set-up must neither wait for the thread nor
+// end in std::terminate.
+struct Ahead {
+    std::thread thread;
+    std::vector<std::string> paths;
+    std::map<std::string, std::unique_ptr<Assimp::Importer>> imports;  // filled by the thread
+};
+Ahead* ahead = nullptr;
+
+void ImportAll(Ahead* work) {
+    for (const std::string& path : work->paths) work->imports[path] = Model::import(path);
+}
+
+// The import read ahead for path, waiting for the thread; null when there is none. The
+// last one taken lets the thread go.
+std::unique_ptr<Assimp::Importer> TakeAhead(const std::string& path) {
+    if (ahead == nullptr) return nullptr;
+    if (ahead->thread.joinable()) ahead->thread.join();
+    std::unique_ptr<Assimp::Importer> importer;
+    auto found = ahead->imports.find(path);
+    if (found != ahead->imports.end()) {
+        importer = std::move(found->second);
+        ahead->imports.erase(found);
+    }
+    if (ahead->imports.empty()) {
+        delete ahead;
+        ahead = nullptr;
+    }
+    return importer;
+}
+
+void DropAhead() {
+    if (ahead == nullptr) return;
+    if (ahead->thread.joinable()) ahead->thread.join();
+    delete ahead;
+    ahead = nullptr;
+}
+
 }  // namespace
+
+void ModelCache::importAhead(const std::vector<std::string>& paths) {
+    // What an earlier call read and nobody took would only be stale now.
+    DropAhead();
+    std::vector<std::string> missing;
+    for (const std::string& path : paths) {
+        // Loaded with any cooking object: the file is read already.
+        const Key file = KeyOf(path, nullptr);
+        bool loaded = false;
+        for (const auto& [key, entry] : Entries()) {
+            if (std::get<0>(key) == std::get<0>(file) && std::get<1>(key) == std::get<1>(file)) loaded = true;
+        }
+        if (!loaded) missing.push_back(path);
+    }
+    if (missing.empty()) return;
+    ahead = new Ahead();
+    ahead->paths = std::move(missing);
+    try {
+        ahead->thread = std::thread(ImportAll, ahead);
+    } catch (const std::system_error&) {
+        // No second thread: load() reads each file itself.
+        delete ahead;
+        ahead = nullptr;
+    }
+}
 
 Mesh ModelCache::load(const std::string& path, object::GameObject* owner, phys::Cooking* cooking,
                       phys::Physics* physics) {
@@ -46,6 +116,7 @@ Mesh ModelCache::load(const std::string& path, object::GameObject* owner, phys::
     auto found = Entries().find(key);
     if (found == Entries().end()) {
         Model model(path);
+        model.useImport(TakeAhead(path));
         object::GameObject loader;
         Entry entry;
         entry.mesh = model.load(&loader, cooking, physics);
@@ -80,6 +151,7 @@ bool ModelCache::holds(const phys::TriangleMesh* triangleMesh) {
 }
 
 void ModelCache::releaseAll() {
+    DropAhead();
     for (auto& [key, entry] : Entries()) {
         entry.mesh.release();
         if (entry.triangleMesh != nullptr) entry.triangleMesh->release();

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "render/Mesh.h"
 
@@ -26,11 +27,17 @@ public:
     // broken file ends the process as Model::load does.
     static Mesh load(const std::string& path, object::GameObject* owner, phys::Cooking* cooking,
                      phys::Physics* physics);
+    // Starts reading those of the files that are not loaded yet on a second thread (the
+    // file reading alone: GL and cooking stay on this thread), so that the caller can do
+    // other work meanwhile; load() waits for them. The first level's files would otherwise
+    // be read one after another at start-up.
+    static void importAhead(const std::vector<std::string>& paths);
     // True when the mesh's buffers or the triangle mesh are the cache's.
     static bool holds(const Mesh& mesh);
     static bool holds(const phys::TriangleMesh* triangleMesh);
     // Deletes every cached mesh's GL objects and releases every cooked mesh, once; the next
-    // load reads its file again. Needs the GL context; no object may draw a cached mesh after.
+    // load reads its file again; files still being read ahead are waited for and dropped.
+    // Needs the GL context; no object may draw a cached mesh after.
     static void releaseAll();
     static size_t size();
 };

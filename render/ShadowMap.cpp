@@ -84,37 +84,38 @@ namespace service {
 GLuint ShadowMap::sharedFramebuffer = 0;
 GLuint ShadowMap::sharedTexture = 0;
 
-ShadowMap::ShadowMap() {
-    if (sharedTexture == 0) {
-        glGenFramebuffers(1, &sharedFramebuffer);
-        glGenTextures(1, &sharedTexture);
-        depthMapFBO = sharedFramebuffer;
-        depthMap = sharedTexture;
-        glBindTexture(GL_TEXTURE_2D, depthMap);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, width, height, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
-        // Outside the map counts as farthest depth: lit.
-        const float border[] = {1.0f, 1.0f, 1.0f, 1.0f};
-        glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+void ShadowMap::makeShared() {
+    if (sharedTexture != 0) return;
+    glGenFramebuffers(1, &sharedFramebuffer);
+    glGenTextures(1, &sharedTexture);
+    glBindTexture(GL_TEXTURE_2D, sharedTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, Size, Size, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    // Outside the map counts as farthest depth: lit.
+    const float border[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
 
-        glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthMap, 0);
-        glDrawBuffer(GL_NONE);
-        glReadBuffer(GL_NONE);
-        const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-        if (status != GL_FRAMEBUFFER_COMPLETE) {
-            std::cerr << "ShadowMap: framebuffer incomplete (status 0x" << std::hex << status << std::dec
-                      << "), no shadows" << std::endl;
-        }
-    } else {
-        depthMapFBO = sharedFramebuffer;
-        depthMap = sharedTexture;
-        glBindTexture(GL_TEXTURE_2D, depthMap);
-        glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+    glBindFramebuffer(GL_FRAMEBUFFER, sharedFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, sharedTexture, 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        std::cerr << "ShadowMap: framebuffer incomplete (status 0x" << std::hex << status << std::dec
+                  << "), no shadows" << std::endl;
     }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+ShadowMap::ShadowMap() {
+    makeShared();
+    depthMapFBO = sharedFramebuffer;
+    depthMap = sharedTexture;
+    glBindTexture(GL_TEXTURE_2D, depthMap);
+    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
     // The whole map, whatever scissor the depth pass left: a pass that clears only where
     // this level's objects are must not find the last level's depth anywhere.
     const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);

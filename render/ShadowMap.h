@@ -25,7 +25,7 @@ public:
     GLuint depthMapFBO = 0;
     GLuint depthMap = 0;
 
-    // Makes the shared framebuffer and texture on first use; a later map gets the same two,
+    // Makes the shared framebuffer and texture on first use; every map gets the same two,
     // cleared to the farthest depth so that nothing of the level before is left in them.
     ShadowMap();
     virtual ~ShadowMap();
@@ -38,6 +38,10 @@ public:
     // texel already holds the cleared depth, so the map equals a full clear and redraw.
     // NOTE: leaves the scissor test off and the scissor box at the map's size.
     void render(std::vector<object::GameObject*> objects, Shader* depthShader);
+
+    // Makes the shared framebuffer and texture when there are none, without clearing them
+    // or saying so, so that a set-up can take their memory while other work runs.
+    static void makeShared();
 
     // Deletes the shared framebuffer and texture (at exit, with the GL context current); the
     // next map makes new ones. No map may be rendered or sampled after this.

@@ -184,3 +184,44 @@ TEST_F(ModelCacheTest, AnotherFolderOrAnotherCookingIsAnotherModel) {
     EXPECT_EQ(ModelCache::size(), 4u);
     ModelCache::releaseAll();
 }
+
+TEST_F(ModelCacheTest, FilesReadAheadGiveWhatAPlainLoadGivesAndAreDroppedWhenNotTaken) {
+    const std::string layered = DataDir() + "/layered.obj";
+    const std::string bare = DataDir() + "/bare.obj";
+    CountingCooking cooking;
+    object::GameObject own;
+    Mesh ownMesh = Model(layered).load(&own, &cooking, nullptr);
+
+    ModelCache::importAhead({layered, bare});
+    object::GameObject first;
+    object::GameObject second;
+    const Mesh a = ModelCache::load(layered, &first, &cooking, nullptr);
+    const Mesh b = ModelCache::load(bare, &second, &cooking, nullptr);
+    EXPECT_TRUE(Live(a));
+    EXPECT_TRUE(Live(b));
+    EXPECT_EQ(a.indices, ownMesh.indices);
+    ASSERT_EQ(a.vertices.size(), ownMesh.vertices.size());
+    for (size_t i = 0; i < a.vertices.size(); ++i) {
+        EXPECT_EQ(a.vertices[i].position, ownMesh.vertices[i].position);
+        EXPECT_EQ(a.vertices[i].texCoords, ownMesh.vertices[i].texCoords);
+    }
+    ASSERT_EQ(a.textures.size(), ownMesh.textures.size());
+    for (size_t i = 0; i < a.textures.size(); ++i) EXPECT_EQ(a.textures[i].path, ownMesh.textures[i].path);
+    EXPECT_EQ(first.boundsMin, own.boundsMin);
+    EXPECT_EQ(first.boundsMax, own.boundsMax);
+    EXPECT_NE(first.triangleMesh, nullptr);
+    EXPECT_EQ(b.indices.size(), 6u);
+    // Read ahead once, loaded from the cache after that.
+    EXPECT_EQ(ModelCache::load(layered, &first, &cooking, nullptr).vbo, a.vbo);
+    EXPECT_EQ(ModelCache::size(), 2u);
+
+    // Files loaded already are not read again; one nobody takes goes with releaseAll, as
+    // do a missing file and one the importer cannot read, which a load reports itself.
+    ModelCache::importAhead({layered, bare, DataDir() + "/no-such.obj", DataDir() + "/truncated.fbx"});
+    EXPECT_EQ(ModelCache::size(), 2u);
+    ModelCache::releaseAll();
+    EXPECT_EQ(ModelCache::size(), 0u);
+    EXPECT_FALSE(AnyLive(a));
+    ownMesh.release();
+    own.triangleMesh->release();
+}

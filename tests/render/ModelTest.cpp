@@ -4,6 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include <assimp/Importer.hpp>
 
 #include "GlTestContext.h"
 #include "RenderTestSupport.h"
@@ -162,6 +166,46 @@ TEST_F(ModelLoad, WithoutCookingTheOwnerGetsNoCollisionMeshAndOneLine) {
     EXPECT_EQ(err, "Model: no cooking object, no collision mesh for " + DataDir() + "/bare.obj\n");
     EXPECT_EQ(mesh.indices.size(), 6u);
     ExpectVec3(owner.boundsMin, {0.0f, 0.0f, 0.0f});
+}
+
+TEST_F(ModelLoad, AnImportMadeAheadLoadsLikeTheFileItself) {
+    const std::string path = DataDir() + "/layered.obj";
+    object::GameObject plainOwner;
+    Mesh plain = Model(path).load(&plainOwner, &cooking, nullptr);
+
+    std::unique_ptr<Assimp::Importer> importer;
+    std::thread([&] { importer = Model::import(path); }).join();
+    ASSERT_NE(importer, nullptr);
+    Model model(path);
+    model.useImport(std::move(importer));
+    mesh = model.load(&owner, &cooking, nullptr);
+    EXPECT_EQ(mesh.indices, plain.indices);
+    ASSERT_EQ(mesh.vertices.size(), plain.vertices.size());
+    for (size_t i = 0; i < mesh.vertices.size(); ++i) {
+        EXPECT_EQ(mesh.vertices[i].position, plain.vertices[i].position);
+        EXPECT_EQ(mesh.vertices[i].normal, plain.vertices[i].normal);
+        EXPECT_EQ(mesh.vertices[i].texCoords, plain.vertices[i].texCoords);
+    }
+    ASSERT_EQ(mesh.textures.size(), plain.textures.size());
+    for (size_t i = 0; i < mesh.textures.size(); ++i) {
+        EXPECT_EQ(mesh.textures[i].type, plain.textures[i].type);
+        EXPECT_EQ(mesh.textures[i].path, plain.textures[i].path);
+        // Texture files are found next to the model, as without the import.
+        EXPECT_EQ(TextureSize(mesh.textures[i].id), TextureSize(plain.textures[i].id));
+    }
+    ExpectVec3(owner.boundsMin, plainOwner.boundsMin);
+    ExpectVec3(owner.boundsMax, plainOwner.boundsMax);
+    EXPECT_NE(owner.triangleMesh, nullptr);
+
+    // The import is used once: a second load reads the file again.
+    object::GameObject againOwner;
+    Mesh again = model.load(&againOwner, &cooking, nullptr);
+    EXPECT_EQ(again.indices, plain.indices);
+    EXPECT_EQ(Model::import(DataDir() + "/no-such.obj"), nullptr);
+    again.release();
+    againOwner.triangleMesh->release();
+    plain.release();
+    plainOwner.triangleMesh->release();
 }
 
 TEST(ModelDeath, MissingFileEndsWithItsPath) {

@@ -135,6 +135,38 @@ TEST_F(ShadowMapTest, EmptyListClearsToFar) {
 // Every level's map draws into the one framebuffer and texture of the process: a map that
 // goes keeps them, the next one finds nothing of the last level's depth in them, and
 // releaseShared frees them once, whatever GL hands out under their names afterwards.
+TEST_F(ShadowMapTest, MadeAheadTheMapTakesTheSameTargetAndStillClearsIt) {
+    service::ShadowMap::releaseShared();
+    testing::internal::CaptureStdout();
+    service::ShadowMap::makeShared();
+    service::ShadowMap::makeShared();  // made once
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "the set-up's line comes with the map";
+
+    std::unique_ptr<service::ShadowMap> first(NewMapQuietly());
+    const GLuint fbo = first->depthMapFBO, texture = first->depthMap;
+    EXPECT_TRUE(glIsFramebuffer(fbo));
+    EXPECT_TRUE(glIsTexture(texture));
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    object::GameObject floor;
+    floor.mesh = Square(10.0f);
+    floor.modelMatrix = glm::translate(glm::mat4(1.0f), glm::vec3(20.0f, 0.0f, 0.0f));
+    first->render({&floor}, rendertest::Shaders()->shadowMapShader);
+    const glm::vec3 onFloor = LightTexel({20.0f, 0.0f, 0.0f});
+    EXPECT_LT(StoredDepth(*first, onFloor), 1.0f);
+    first.reset();
+
+    service::ShadowMap::makeShared();
+    testing::internal::CaptureStdout();
+    std::unique_ptr<service::ShadowMap> second(new service::ShadowMap());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Loaded ShadowMap\n\n");
+    EXPECT_EQ(second->depthMapFBO, fbo);
+    EXPECT_EQ(second->depthMap, texture);
+    EXPECT_FLOAT_EQ(StoredDepth(*second, onFloor), 1.0f) << "the level before's depth is gone";
+    floor.mesh.release();
+}
+
 TEST_F(ShadowMapTest, MapsShareOneTargetClearedForEachAndFreedOnceByReleaseShared) {
     service::ShadowMap* first = NewMapQuietly();
     object::GameObject floor;
