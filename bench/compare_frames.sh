@@ -30,17 +30,12 @@ build "$basedir"
 echo "building $(git -C "$root" rev-parse --short HEAD) in $root ..."
 build "$root"
 
-xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 150 199); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then DISPLAY=":$n"; break; fi
-  done
-  Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-  for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+  source "$root/scripts/xvfb.sh"
+  start_xvfb 150 199
+else
+  export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
 fi
-export DISPLAY LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
 
 results="$(mktemp -d)"
 run() {  # side round level

@@ -33,17 +33,12 @@ echo "building baseline $baseline in $base_dir/build-rel and this tree in $repo/
 build "$base_dir"
 build "$repo"
 
-xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 150 199); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then DISPLAY=":$n"; break; fi
-  done
-  Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-  for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+  source "$repo/scripts/xvfb.sh"
+  start_xvfb 150 199
+else
+  export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
 fi
-export DISPLAY LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
 
 for run in $(seq 1 "$runs"); do
   for side in baseline current; do

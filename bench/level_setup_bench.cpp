@@ -82,6 +82,7 @@ struct Stages {
 
 Stages TimeSetup(int level, StampingBuffer& out) {
     out.lines.clear();
+    currentLevel = level;  // as the game sets it: from level 2 on the wall is built
     const Clock::time_point start = Clock::now();
     SetupLevel(level);
     glFinish();
