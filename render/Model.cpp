@@ -2,6 +2,7 @@
 
 #include <FreeImage.h>
 #include <assimp/postprocess.h>
+#include <atomic>
 #include <assimp/scene.h>
 #include <assimp/Importer.hpp>
 #include <cfloat>
@@ -21,6 +22,13 @@ constexpr float DefaultShininess = 10.0f;
 // Stands in for a normal the file does not give: lit as if facing the sun's sky.
 const glm::vec3 DefaultNormal(0.0f, 1.0f, 0.0f);
 
+std::atomic<int> heldImages{0};
+
+std::string DirectoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(0, slash);
+}
+
 bool IsTriangle(const aiFace& face) {
     return face.mNumIndices == 3;
 }
@@ -34,7 +42,9 @@ Model::Model(std::string path)
       mipmapMode(2),
       linearFiltering(true) {}
 
-Model::~Model() = default;
+Model::~Model() {
+    for (auto& [file, image] : decoded) freeImage(image);
+}
 
 std::unique_ptr<Assimp::Importer> Model::import(const std::string& path) {
     auto importer = std::make_unique<Assimp::Importer>();
@@ -44,6 +54,49 @@ std::unique_ptr<Assimp::Importer> Model::import(const std::string& path) {
 
 void Model::useImport(std::unique_ptr<Assimp::Importer> importer) {
     imported = std::move(importer);
+}
+
+std::vector<std::string> Model::textureFiles(const aiScene* scene, const std::string& path) {
+    std::vector<std::string> files;
+    if (scene == nullptr || scene->mNumMeshes == 0 || !scene->mMeshes || !scene->mMeshes[0]) return files;
+    const aiMesh* mesh = scene->mMeshes[0];
+    if (mesh->mMaterialIndex >= scene->mNumMaterials) return files;
+    const aiMaterial* material = scene->mMaterials[mesh->mMaterialIndex];
+    const std::string directory = DirectoryOf(path);
+    for (aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_SPECULAR}) {
+        for (unsigned i = 0; i < aiGetMaterialTextureCount(material, type); ++i) {
+            aiString name;
+            aiGetMaterialTexture(material, type, i, &name, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+            files.push_back(directory + "/" + name.C_Str());
+        }
+    }
+    return files;
+}
+
+FIBITMAP* Model::decodeImage(const std::string& file) {
+    const FREE_IMAGE_FORMAT format = os::IsReadableFile(file) ? FreeImage_GetFileType(file.c_str(), 0) : FIF_UNKNOWN;
+    FIBITMAP* loaded = format == FIF_UNKNOWN ? nullptr : FreeImage_Load(format, file.c_str(), 0);
+    FIBITMAP* converted = loaded ? FreeImage_ConvertTo32Bits(loaded) : nullptr;
+    if (loaded) FreeImage_Unload(loaded);
+    if (converted == nullptr) return nullptr;
+    FreeImage_FlipVertical(converted);
+    ++heldImages;
+    return converted;
+}
+
+void Model::freeImage(FIBITMAP* image) {
+    if (image == nullptr) return;
+    FreeImage_Unload(image);
+    --heldImages;
+}
+
+int Model::imagesHeld() {
+    return heldImages.load();
+}
+
+void Model::useDecoded(std::map<std::string, FIBITMAP*> images) {
+    for (auto& [file, image] : decoded) freeImage(image);
+    decoded = std::move(images);
 }
 
 Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physics* /*physics*/) {
@@ -102,8 +155,7 @@ Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physic
         }
     }
 
-    const size_t slash = path.find_last_of('/');
-    directory = slash == std::string::npos ? path : path.substr(0, slash);
+    directory = DirectoryOf(path);
 
     std::vector<Vertex> vertices;
     vertices.reserve(mesh->mNumVertices);
@@ -156,15 +208,19 @@ unsigned Model::loadTextureFile(const char* name, std::string directory) {
     GLuint id = 0;
     glGenTextures(1, &id);
 
-    const FREE_IMAGE_FORMAT format = os::IsReadableFile(file) ? FreeImage_GetFileType(file.c_str(), 0) : FIF_UNKNOWN;
-    FIBITMAP* loaded = format == FIF_UNKNOWN ? nullptr : FreeImage_Load(format, file.c_str(), 0);
-    FIBITMAP* converted = loaded ? FreeImage_ConvertTo32Bits(loaded) : nullptr;
-    if (loaded) FreeImage_Unload(loaded);
+    // Decoded ahead on the reading thread when it could be; read here otherwise.
+    FIBITMAP* converted = nullptr;
+    auto ahead = decoded.find(file);
+    if (ahead != decoded.end()) {
+        converted = ahead->second;
+        decoded.erase(ahead);
+    } else {
+        converted = decodeImage(file);
+    }
     unsigned width = 0;
     unsigned height = 0;
     const void* pixels = nullptr;
     if (converted) {
-        FreeImage_FlipVertical(converted);
         width = FreeImage_GetWidth(converted);
         height = FreeImage_GetHeight(converted);
         pixels = FreeImage_GetBits(converted);
@@ -181,6 +237,6 @@ unsigned Model::loadTextureFile(const char* name, std::string directory) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glBindTexture(GL_TEXTURE_2D, 0);
-    if (converted) FreeImage_Unload(converted);
+    freeImage(converted);
     return id;
 }

@@ -5,13 +5,17 @@
 #pragma once
 
 #include <assimp/material.h>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <glm/glm.hpp>
 
 #include "render/Mesh.h"
 
+struct FIBITMAP;
+struct aiScene;
 namespace Assimp {
 class Importer;
 }
@@ -40,6 +44,18 @@ public:
     static std::unique_ptr<Assimp::Importer> import(const std::string& path);
     // An import() of this model's file, for load() to use instead of reading the file again.
     void useImport(std::unique_ptr<Assimp::Importer> importer);
+    // The image files (by the path loadTextureFile opens) whose textures load() makes from
+    // this scene of the model file at path.
+    static std::vector<std::string> textureFiles(const aiScene* scene, const std::string& path);
+    // Reads an image file into 32-bit rows, bottom row first, as a texture takes them; null
+    // when it cannot be read. No GL: any thread may call it. Free it with freeImage().
+    static FIBITMAP* decodeImage(const std::string& file);
+    static void freeImage(FIBITMAP* image);
+    // Images from decodeImage() not freed yet, in the whole process.
+    static int imagesHeld();
+    // Images decoded ahead by file path, for loadTextureFile to take instead of reading the
+    // file again; the model frees those it does not take.
+    void useDecoded(std::map<std::string, FIBITMAP*> images);
 
     // Ends the process when the file is missing, cannot be imported or holds no mesh.
     // Without a cooking object the owner's triangleMesh is left null.
@@ -50,4 +66,5 @@ public:
 
 private:
     std::unique_ptr<Assimp::Importer> imported;
+    std::map<std::string, FIBITMAP*> decoded;
 };

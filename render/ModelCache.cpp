@@ -50,30 +50,50 @@ Key KeyOf(const std::string& path, const phys::Cooking* cooking) {
 struct Ahead {
     std::thread thread;
     std::vector<std::string> paths;
-    std::map<std::string, std::unique_ptr<Assimp::Importer>> imports;  // filled by the thread
+    // Filled by the thread: each file's import and the images its textures are made from.
+    std::map<std::string, std::unique_ptr<Assimp::Importer>> imports;
+    std::map<std::string, std::map<std::string, FIBITMAP*>> images;
+    ~Ahead() {
+        for (auto& [path, decoded] : images) {
+            for (auto& [file, image] : decoded) Model::freeImage(image);
+        }
+    }
 };
 Ahead* ahead = nullptr;
 
+// Imports first: the images come after, as the main thread's other work leaves time.
 void ImportAll(Ahead* work) {
     for (const std::string& path : work->paths) work->imports[path] = Model::import(path);
+    for (const std::string& path : work->paths) {
+        const Assimp::Importer* importer = work->imports[path].get();
+        if (importer == nullptr) continue;
+        std::map<std::string, FIBITMAP*>& decoded = work->images[path];
+        for (const std::string& file : Model::textureFiles(importer->GetScene(), path)) {
+            if (decoded.count(file) != 0) continue;
+            if (FIBITMAP* image = Model::decodeImage(file)) decoded[file] = image;
+        }
+    }
 }
 
-// The import read ahead for path, waiting for the thread; null when there is none. The
-// last one taken lets the thread go.
-std::unique_ptr<Assimp::Importer> TakeAhead(const std::string& path) {
-    if (ahead == nullptr) return nullptr;
+// What was read ahead for path (handed to model), waiting for the thread. The last file
+// taken lets the thread go.
+void TakeAhead(const std::string& path, Model& model) {
+    if (ahead == nullptr) return;
     if (ahead->thread.joinable()) ahead->thread.join();
-    std::unique_ptr<Assimp::Importer> importer;
     auto found = ahead->imports.find(path);
     if (found != ahead->imports.end()) {
-        importer = std::move(found->second);
+        model.useImport(std::move(found->second));
         ahead->imports.erase(found);
+    }
+    auto images = ahead->images.find(path);
+    if (images != ahead->images.end()) {
+        model.useDecoded(std::move(images->second));
+        ahead->images.erase(images);
     }
     if (ahead->imports.empty()) {
         delete ahead;
         ahead = nullptr;
     }
-    return importer;
 }
 
 void DropAhead() {
@@ -116,7 +136,7 @@ Mesh ModelCache::load(const std::string& path, object::GameObject* owner, phys::
     auto found = Entries().find(key);
     if (found == Entries().end()) {
         Model model(path);
-        model.useImport(TakeAhead(path));
+        TakeAhead(path, model);
         object::GameObject loader;
         Entry entry;
         entry.mesh = model.load(&loader, cooking, physics);

@@ -51,6 +51,21 @@ bool Live(const Mesh& mesh) {
     return live;
 }
 
+std::vector<unsigned char> TexturePixels(GLuint id) {
+    GLint width = 0;
+    GLint height = 0;
+    glBindTexture(GL_TEXTURE_2D, id);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<unsigned char> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    rgb.push_back(static_cast<unsigned char>(width));
+    rgb.push_back(static_cast<unsigned char>(height));
+    return rgb;
+}
+
 bool AnyLive(const Mesh& mesh) {
     bool live = glIsVertexArray(mesh.vao) || glIsBuffer(mesh.vbo) || glIsBuffer(mesh.ebo);
     for (const MeshTexture& texture : mesh.textures) live = live || glIsTexture(texture.id);
@@ -206,7 +221,15 @@ TEST_F(ModelCacheTest, FilesReadAheadGiveWhatAPlainLoadGivesAndAreDroppedWhenNot
         EXPECT_EQ(a.vertices[i].texCoords, ownMesh.vertices[i].texCoords);
     }
     ASSERT_EQ(a.textures.size(), ownMesh.textures.size());
-    for (size_t i = 0; i < a.textures.size(); ++i) EXPECT_EQ(a.textures[i].path, ownMesh.textures[i].path);
+    for (size_t i = 0; i < a.textures.size(); ++i) {
+        EXPECT_EQ(a.textures[i].path, ownMesh.textures[i].path);
+        // Decoded on the reading thread, the same texture as one decoded here.
+        const std::vector<unsigned char> ahead = TexturePixels(a.textures[i].id);
+        EXPECT_GT(ahead.size(), 2u);
+        EXPECT_EQ(ahead, TexturePixels(ownMesh.textures[i].id));
+    }
+    // Every image decoded ahead was taken and freed.
+    EXPECT_EQ(Model::imagesHeld(), 0);
     EXPECT_EQ(first.boundsMin, own.boundsMin);
     EXPECT_EQ(first.boundsMax, own.boundsMax);
     EXPECT_NE(first.triangleMesh, nullptr);
@@ -217,10 +240,17 @@ TEST_F(ModelCacheTest, FilesReadAheadGiveWhatAPlainLoadGivesAndAreDroppedWhenNot
 
     // Files loaded already are not read again; one nobody takes goes with releaseAll, as
     // do a missing file and one the importer cannot read, which a load reports itself.
-    ModelCache::importAhead({layered, bare, DataDir() + "/no-such.obj", DataDir() + "/truncated.fbx"});
+    rendertest::TempDir temp;
+    for (const char* name : {"layered.obj", "layered.mtl", "diffuse.png", "shiny.png"}) {
+        fs::copy_file(DataDir() + "/" + name, temp.path() + "/" + name);
+    }
+    ModelCache::importAhead(
+        {layered, bare, temp.path() + "/layered.obj", DataDir() + "/no-such.obj", DataDir() + "/truncated.fbx"});
     EXPECT_EQ(ModelCache::size(), 2u);
     ModelCache::releaseAll();
     EXPECT_EQ(ModelCache::size(), 0u);
+    // Images decoded ahead for a file nobody loaded went with it.
+    EXPECT_EQ(Model::imagesHeld(), 0);
     EXPECT_FALSE(AnyLive(a));
     ownMesh.release();
     own.triangleMesh->release();
