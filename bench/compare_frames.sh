@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Frame times before and after, side by side from one run: builds the baseline commit in a
-# temporary git worktree outside the repository with this tree's bench/frame_bench.cpp
+# folder outside the repository with this tree's bench/frame_bench.cpp
 # copied in, builds both trees in Release, runs the two benchmarks alternately level by
 # level (the order swaps every time, so a busy machine hurts both alike) and prints, per
 # level and figure, the median and the least value over the rounds.
 #   bash bench/compare_frames.sh [rounds, 3] [frames per measurement, 240] [baseline, 85cb228]
-# Uses $DISPLAY when set, else starts its own Xvfb. Remove the baseline tree afterwards
-# with: git worktree remove --force /tmp/qv-baseline-f
+# Uses $DISPLAY when set, else starts its own Xvfb. The baseline tree stays in
+# /tmp/qv-baseline-f for the next run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 rounds="${1:-3}"
@@ -15,20 +15,12 @@ baseline="${3:-85cb228}"
 basedir="${QV_BASELINE_DIR:-/tmp/qv-baseline-f}"
 jobs="${QV_JOBS:-5}"
 
-if [ ! -d "$basedir" ]; then
-  git -C "$root" worktree add --detach "$basedir" "$baseline" >/dev/null
-fi
-git -C "$basedir" checkout -q --detach "$baseline"
-cp "$root/bench/frame_bench.cpp" "$basedir/bench/frame_bench.cpp"
-
-build() {
-  cmake -S "$1" -B "$1/build-release" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-  cmake --build "$1/build-release" -j"$jobs" --target frame_bench stage_res >/dev/null
-}
+source "$root/bench/baseline.sh"
+prepare_baseline "$root" "$baseline" "$basedir" "$root/bench/frame_bench.cpp"
 echo "building baseline $baseline in $basedir ..."
-build "$basedir"
+build_release "$basedir" frame_bench "$jobs"
 echo "building $(git -C "$root" rev-parse --short HEAD) in $root ..."
-build "$root"
+build_release "$root" frame_bench "$jobs"
 
 if [ -z "${DISPLAY:-}" ]; then
   source "$root/scripts/xvfb.sh"
@@ -41,7 +33,7 @@ results="$(mktemp -d)"
 run() {  # side round level
   local dir="$basedir"
   [ "$1" = new ] && dir="$root"
-  (cd "$dir/build-release" && ./frame_bench "$frames" "$3" "$3") | sed "s/^result /$1 $2 /" >>"$results/all"
+  (cd "$dir/build-rel" && ./frame_bench "$frames" "$3" "$3") | sed "s/^result /$1 $2 /" >>"$results/all"
 }
 turn=0
 for round in $(seq 1 "$rounds"); do

@@ -15,23 +15,11 @@ rounds=${ROUNDS:-6}
 runs=${RUNS:-3}
 jobs=${JOBS:-6}
 
-# The baseline as it was committed: a plain export, so the repository's worktrees and
-# branches stay as they are.
-if [ ! -f "$base_dir/.baseline-$baseline" ]; then
-  rm -rf "$base_dir"
-  mkdir -p "$base_dir"
-  git -C "$repo" archive "$baseline" | tar -x -C "$base_dir"
-  touch "$base_dir/.baseline-$baseline"
-fi
-cp "$repo/bench/level_setup_bench.cpp" "$base_dir/bench/"
-
-build() {
-  cmake -S "$1" -B "$1/build-rel" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-  cmake --build "$1/build-rel" -j"$jobs" --target level_setup_bench stage_res >/dev/null
-}
+source "$repo/bench/baseline.sh"
+prepare_baseline "$repo" "$baseline" "$base_dir" "$repo/bench/level_setup_bench.cpp"
 echo "building baseline $baseline in $base_dir/build-rel and this tree in $repo/build-rel (Release)"
-build "$base_dir"
-build "$repo"
+build_release "$base_dir" level_setup_bench "$jobs"
+build_release "$repo" level_setup_bench "$jobs"
 
 if [ -z "${DISPLAY:-}" ]; then
   source "$repo/scripts/xvfb.sh"
