@@ -28,6 +28,11 @@ void CreateMainWindow() {
     }
     mainWindow = SDL_CreateWindow(windowTitle.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                   windowSettings.width, windowSettings.height, flags);
+    // SDL's reason says what was wrong (a size the display cannot take, no display at all).
+    if (!mainWindow) {
+        const std::string reason = SDL_GetError();
+        FatalError(reason.empty() ? "SDL Window == Nullpointer" : "SDL Window == Nullpointer\n" + reason);
+    }
     if (windowSettings.windowMode == Fullscreen) {
         // The first mode of display 0, at the configured refresh rate.
         SDL_DisplayMode mode = {};
@@ -35,7 +40,6 @@ void CreateMainWindow() {
         mode.refresh_rate = windowSettings.refreshRate;
         SDL_SetWindowDisplayMode(mainWindow, &mode);
     }
-    if (!mainWindow) FatalError("SDL Window == Nullpointer");
 }
 
 void CreateGlContext() {

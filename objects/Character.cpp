@@ -28,7 +28,9 @@ constexpr float TurnRate = 2.0f;          // radians per second
 constexpr float WalkSpeed = 10.0f;        // units per second
 constexpr float FallAcceleration = 98.1f; // units per second squared, in the air
 constexpr float GroundPush = 9.81f;       // keeps the box pressed onto what it stands on
-constexpr float JumpLift = 400.0f;
+// A held jump rises at the same speed whatever the frame time: the lift a 17 ms frame
+// (a 60 Hz refresh in whole milliseconds) always gave, 400 x 0.017 units per second.
+constexpr float JumpLiftSpeed = 400.0f * 0.017f;
 constexpr float GoalPush = 0.05f;         // impulse per millisecond of frame time
 constexpr float MinMoveDistance = 1e-9f;
 
@@ -116,7 +118,7 @@ void Character::update(float deltaMs, std::vector<Hex*> hexes) {
         moveDisplacement.y += s * (-FallAcceleration * s);
     }
 
-    if (jumpTimer >= 0.0f && jump) moveDisplacement.y = JumpLift * s * s;
+    if (jumpTimer >= 0.0f && jump) moveDisplacement.y = JumpLiftSpeed * s;
     if (jump && flags == 0) jumpTimer -= s;
 
     const glm::quat heading(std::cos(h), 0.0f, std::sin(h), 0.0f);

@@ -68,4 +68,14 @@ run_with_folder res/Scores/scores.txt
 expect_play "file could not be opened"
 [ -d "$WORK/res/Scores/scores.txt/inside" ] || fail "the folder in the score file's place was touched"
 
+# A window the display cannot take: SDL's own reason stands on the line after the game's.
+rm -rf "$WORK/res" "$WORK/settings.ini"
+prepare_workdir
+sed -i 's/^width=.*/width=100000/' "$WORK/settings.ini"
+: >"$LOG"
+start_game
+expect_exit 1 "SDL Window == Nullpointer"
+reason=$(grep -A1 -F "SDL Window == Nullpointer" "$LOG" | sed -n 2p)
+case "$reason" in "" | "Key to quit"*) fail "no reason after the window line: '$reason'" ;; esac
+
 echo "PASS bad files"

@@ -177,10 +177,10 @@ protected:
         return box;
     }
 
-    void frame() {
+    void frame(float ms = FrameMs) {
         scene->simulate(StepSeconds);
         scene->fetchResults(true);
-        character->update(FrameMs, tiles);
+        character->update(ms, tiles);
     }
     void frames(int count) {
         for (int i = 0; i < count; ++i) frame();
@@ -453,7 +453,7 @@ TEST_F(CharacterTest, JumpLiftsUntilTheTimerRunsOut) {
     EXPECT_NEAR(jumpTimer, 3.0f - s, 1e-6f);
     const double lifted = position().y;
     frames(10);
-    EXPECT_NEAR(position().y - lifted, 10 * 400.0 * s * s, 0.01) << "lifted by 400 s^2 per update";
+    EXPECT_NEAR(position().y - lifted, 10 * 6.8 * s, 0.01) << "lifted at 6.8 units per second";
 
     // Near the end of the time: the jump is cancelled and gravity takes over.
     jumpTimer = 2.5f * s;
@@ -465,6 +465,19 @@ TEST_F(CharacterTest, JumpLiftsUntilTheTimerRunsOut) {
     EXPECT_FLOAT_EQ(jumpTimer, 3.0f);
     frames(5);
     EXPECT_NEAR(position().y, ground, 0.02);
+}
+
+// A slow machine's long frames must not make a higher jump.
+TEST_F(CharacterTest, OneSecondOfHeldJumpRisesAlikeAtAnyFrameTime) {
+    addStartTile();
+    for (const float ms : {17.0f, 67.0f}) {
+        land();
+        const double ground = position().y;
+        character->jump = true;
+        for (float held = 0.0f; held < 1000.0f - ms / 2; held += ms) frame(ms);
+        character->jump = false;
+        EXPECT_NEAR(position().y - ground, 6.8, 0.2) << ms << " ms frames";
+    }
 }
 
 TEST_F(CharacterTest, SideContactRunsNoTileRule) {
