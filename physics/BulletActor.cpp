@@ -14,7 +14,8 @@
 namespace phys {
 
 namespace {
-// A new dynamic body is damped slightly in rotation only, like the engine the game was made for.
+// A new dynamic body is damped slightly in rotation only, so a tumbling body (the goal's
+// free body, a barrel) slows its spin in time while its fall and drift stay undamped.
 constexpr float DefaultAngularDamping = 0.05f;
 
 bool isIdentity(const btTransform& t) {

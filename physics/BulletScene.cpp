@@ -12,7 +12,8 @@
 namespace phys {
 
 namespace {
-// Below this speed a contact does not bounce: 0.2 of the tolerance speed, as the game's engine.
+// Below this speed a contact does not bounce: 0.2 of the tolerance speed, so bodies resting on
+// the field settle instead of jittering on their restitution.
 constexpr float BounceThresholdShareOfSpeed = 0.2f;
 }  // namespace
 
