@@ -2,12 +2,13 @@
 
 #include <cstring>
 
+#include "objects/ActorNames.h"
 #include "physics/Actor.h"
 
 namespace {
 
-const char* const FreeBodyName = "dynamic";
-const char* const DeathZoneName = "deathZone";
+using object::DeathZoneName;
+using object::FreeBodyName;
 
 bool hasName(const phys::Actor* actor, const char* name) {
     const char* actorName = actor ? actor->getName() : nullptr;

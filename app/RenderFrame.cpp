@@ -19,8 +19,6 @@
 namespace {
 
 constexpr GLsizei DepthMapViewSize = 300;
-constexpr GLint ShadowMapUnit = 1;
-constexpr GLint SkyBoxUnit = 3;
 constexpr GLsizei SkyBoxVertexCount = 36;
 const glm::vec3 NameEntryColor(0.0f, 1.0f, 0.0f);
 
@@ -61,7 +59,7 @@ void DrawDepthMapView() {
 
 void DrawLitScene() {
     glViewport(0, 0, windowSettings.width, windowSettings.height);
-    glActiveTexture(GL_TEXTURE0 + ShadowMapUnit);
+    glActiveTexture(GL_TEXTURE0 + Mesh::ShadowMapUnit);
     glBindTexture(GL_TEXTURE_2D, currentShadowMap->getDepthMap());
 
     const GLuint program = shaderManager->complexShader->program;
@@ -72,8 +70,8 @@ void DrawLitScene() {
     SetUniform3(program, "sun.diffuse", levelSun->diffuse);
     SetUniform3(program, "sun.specular", levelSun->specular);
     glUseProgram(program);
-    glUniform1i(glGetUniformLocation(program, "skyBox"), SkyBoxUnit);
-    glActiveTexture(GL_TEXTURE0 + SkyBoxUnit);
+    glUniform1i(glGetUniformLocation(program, "skyBox"), static_cast<GLint>(Mesh::SkyBoxUnit));
+    glActiveTexture(GL_TEXTURE0 + Mesh::SkyBoxUnit);
     glBindTexture(GL_TEXTURE_CUBE_MAP, currentSkyBox->cubemapTexture);
 
     for (object::GameObject* object : renderList) object->draw(windowSettings.gamma);

@@ -15,6 +15,7 @@
 #include "app/GameFlow.h"
 #include "app/Globals.h"
 #include "app/ScoreTable.h"
+#include "objects/ActorNames.h"
 #include "objects/Barrel.h"
 #include "objects/Character.h"
 #include "objects/Hex.h"
@@ -49,8 +50,6 @@ const glm::vec3 PlatformPlace(0.0f, 0.0f, 5.0f);
 const glm::vec3 FirstBarrelOffset(2.0f, 2.5f, -2.0f);
 const glm::vec3 DeathZonePosition(0.0f, -55.0f, 0.0f);
 constexpr float DeathZoneMaterial = 0.5f;
-// The engine keeps the name pointer: constant text outlives every actor.
-const char* const DeathZoneName = "deathZone";
 
 const char* const CharacterModel = "./res/Models/Character.obj";
 const char* const StartTileModel = "./res/Models/spielfeld.obj";
@@ -58,10 +57,6 @@ const char* const SmokeModel = "./res/Models/Smoke.obj";  // every tile's burst
 const char* const WallModel = "./res/Models/Wall.obj";
 const char* const PlatformModel = "./res/Models/testQuader.obj";
 const char* const BarrelModel = "./res/Models/Fass.obj";
-
-std::string LevelFilePath(int level) {
-    return "./res/Levels/Level" + std::to_string(level) + ".txt";
-}
 
 // Each model file is read once per process: every object built from it, on this level
 // and the next, gets the same mesh, textures and collision mesh from the cache.
@@ -187,7 +182,7 @@ void BuildDeathZone() {
         phys::Geometry::plane(), material, false,
         phys::ShapeFlag::Visualization | phys::ShapeFlag::SimulationShape | phys::ShapeFlag::SceneQueryShape);
     deathZone->attachShape(shape);
-    deathZone->setName(DeathZoneName);
+    deathZone->setName(object::DeathZoneName);
     scene->addActor(*deathZone);
     // The actor holds the shape and the shape the material; the scene's release frees all three.
     shape->release();
@@ -203,11 +198,11 @@ void LevelLoadFallback(float tileWidth, float tileDepth) {
         matchfield = new object::Matchfield(1, tileWidth, tileDepth);
     } catch (const std::exception& error) {
         // Level 1 is where every failed load ends up: without it there is no game.
-        const os::FileState state = os::ProbeFile(LevelFilePath(1)).state;
+        const os::FileState state = os::ProbeFile(object::Matchfield::levelFilePath(1)).state;
         const char* const what = state == os::FileState::Missing      ? " is missing"
                                  : state == os::FileState::Unreadable ? " cannot be read"
                                                                       : " is not a valid level file";
-        FatalError("Level file " + LevelFilePath(1) + what);
+        FatalError("Level file " + object::Matchfield::levelFilePath(1) + what);
     }
 }
 

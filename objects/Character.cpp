@@ -8,6 +8,7 @@
 #include <glm/gtc/quaternion.hpp>
 
 #include "app/Globals.h"
+#include "objects/ActorNames.h"
 #include "objects/Hex.h"
 #include "objects/HexColor.h"
 #include "objects/ParticleObject.h"
@@ -35,7 +36,6 @@ constexpr float GoalPush = 0.05f;         // impulse per millisecond of frame ti
 constexpr float MinMoveDistance = 1e-9f;
 
 constexpr const char* ControllerActorName = "character";
-constexpr const char* FreeBodyName = "dynamic";
 const glm::dvec3 ControllerStart(0.0, 10.0, -34.0);
 const glm::vec3 FreeBodyStart(0.0f, 10.0f, -43.0f);
 
@@ -148,7 +148,7 @@ void Character::applyGroundRules(float s, std::vector<Hex*>& hexes) {
         return;
     }
 
-    if (std::strcmp(touchedName, "deathZone") == 0) dead = true;
+    if (std::strcmp(touchedName, DeathZoneName) == 0) dead = true;
     if (std::strcmp(touchedName, "wall1") == 0) dead = true;
 
     if (std::strstr(touchedName, "moving")) {
@@ -219,7 +219,7 @@ void InitCharacterPhysics() {
     character->material = bodyMaterial;
 
     character->dynamicActor = physics->createRigidDynamic(phys::Pose(FreeBodyStart));
-    character->dynamicActor->setName(FreeBodyName);
+    character->dynamicActor->setName(object::FreeBodyName);
 
     const glm::vec3 halfExtents(static_cast<float>(static_cast<double>(size.x) / 1.5),
                                 static_cast<float>(static_cast<double>(size.y) / 1.5),

@@ -95,7 +95,7 @@ void GameObject::draw(float gamma) {
     const GLuint program = shader->program;
     glUseProgram(program);
     glUniform1i(glGetUniformLocation(program, "particle"), 0);
-    glUniform1i(glGetUniformLocation(program, "shadowMap"), 1);
+    glUniform1i(glGetUniformLocation(program, "shadowMap"), static_cast<GLint>(Mesh::ShadowMapUnit));
     glUniform1f(glGetUniformLocation(program, "gamma"), gamma);
     // A tile has already sent its own colour; everything else is drawn plain.
     if (dynamic_cast<Hex*>(this) == nullptr) {

@@ -50,10 +50,6 @@ constexpr uintmax_t MaxLevelFileBytes = 1024 * 1024;
     throw std::out_of_range("level file " + path + " " + why);
 }
 
-std::string LevelPath(int level) {
-    return "./res/Levels/Level" + std::to_string(level) + ".txt";
-}
-
 // Every line of the file; a carriage return before the line feed is no part of a line.
 // A file that is missing or cannot be read (a folder, no permission) reads as no lines.
 void ReadLevelFile(const std::string& path) {
@@ -109,7 +105,7 @@ int RowOffset(int field, int rows) {
     return static_cast<int>(std::clamp<int64_t>(offset, INT_MIN, INT_MAX));
 }
 
-void AddTile(object::Hex* tile) {
+void AddTile(object::Hex* tile, phys::Scene* scene) {
     if (tile->staticActor != nullptr) scene->addActor(*tile->staticActor);
     renderList.push_back(tile);
     hexList.push_back(tile);
@@ -126,7 +122,7 @@ void AddMovingTile(const std::string& line, float hexDepth) {
     lastClonedHex->isTarget = true;
     lastClonedHex->hexColor = HexColor::Target;
     lastClonedHex->amplitude = static_cast<float>(amplitude);
-    AddTile(lastClonedHex);
+    AddTile(lastClonedHex, scene);
 }
 
 void MarkTarget(const std::string& line) {
@@ -197,7 +193,7 @@ void DropTilesSince(size_t renderStart, size_t hexStart) {
 namespace object {
 
 Matchfield::Matchfield(int level, float hexWidth, float hexDepth) : GameObject(), rightEdgeX(0.0f), targetCount(0) {
-    const std::string path = LevelPath(level);
+    const std::string path = levelFilePath(level);
     const size_t renderStart = renderList.size();
     const size_t hexStart = hexList.size();
     levelFileLines.clear();
@@ -232,14 +228,16 @@ Matchfield::Matchfield(int field, int columns, int rows, int rowOffset, float he
             hexPlacement = glm::vec3(x, TileHeight, z);
             const std::string name = std::to_string(field) + "cloned" + std::to_string(j) + std::to_string(k);
             lastClonedHex = CloneHex(prototype, hexPlacement, name, physics, cooking);
-            if (lastClonedHex->staticActor != nullptr) scene->addActor(*lastClonedHex->staticActor);
-            renderList.push_back(lastClonedHex);
-            hexList.push_back(lastClonedHex);
+            AddTile(lastClonedHex, scene);
         }
     }
 }
 
 Matchfield::~Matchfield() = default;
+
+std::string Matchfield::levelFilePath(int level) {
+    return "./res/Levels/Level" + std::to_string(level) + ".txt";
+}
 
 }  // namespace object
 

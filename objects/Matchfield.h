@@ -33,6 +33,9 @@ public:
     Matchfield(int field, int columns, int rows, int rowOffset, float hexWidth, float hexDepth, Hex* prototype,
                phys::Scene* scene, phys::Physics* physics, phys::Cooking* cooking);
     ~Matchfield() override;
+
+    // "./res/Levels/Level<level>.txt", relative to the working directory.
+    static std::string levelFilePath(int level);
 };
 
 }  // namespace object

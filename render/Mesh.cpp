@@ -8,16 +8,12 @@
 
 namespace {
 
-// The lit pass binds the shadow map and the sky box once, before any object draws; a mesh's
-// textures must never take their units, whatever textures a model names.
-constexpr GLuint ShadowMapUnit = 1;
-constexpr GLuint SkyBoxUnit = 3;
-
-// The unit of a mesh's index-th texture: the index-th unit the lit pass leaves free.
+// The unit of a mesh's index-th texture: the index-th unit the lit pass leaves free,
+// whatever textures a model names.
 GLuint MaterialUnit(size_t index) {
     GLuint unit = static_cast<GLuint>(index);
-    if (unit >= ShadowMapUnit) ++unit;
-    if (unit >= SkyBoxUnit) ++unit;
+    if (unit >= Mesh::ShadowMapUnit) ++unit;
+    if (unit >= Mesh::SkyBoxUnit) ++unit;
     return unit;
 }
 

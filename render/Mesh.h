@@ -14,6 +14,11 @@ class Shader;
 
 class Mesh {
 public:
+    // The lit pass binds the shadow map and the sky box on these units once, before any
+    // object draws; a mesh's own textures take the units around them.
+    static constexpr GLuint ShadowMapUnit = 1;
+    static constexpr GLuint SkyBoxUnit = 3;
+
     GLuint vao = 0;
     GLuint vbo = 0;
     GLuint ebo = 0;
