@@ -28,10 +28,13 @@ public:
     // Appends {name, totalScore}. White space in the name becomes "_" so that the
     // entry reads back as one token.
     void add(std::string name);
-    // Rewrites the file in table order through a temporary file, so a failed write
-    // leaves the old file as it was. Text that load could not read is kept after the entries.
+    // Under a lock on the score folder, reads the file as it is now (another game may have
+    // stored names since the load), adds the entries added since the load and writes the whole
+    // table in order through a new temporary file beside it, so a failed write leaves the old
+    // file as it was. Text that could not be read as pairs is kept after the entries.
     // A file that is there but could not be read (permissions, a folder, a read error) is
-    // never replaced: one line on stderr names it and the reason.
+    // never replaced: one line on stderr names it and the reason. After a save scoreList holds
+    // the table written; after a failed one it is left as it was.
     void save();
     // Draws the best five entries with the text renderer.
     void draw(Shader* shader, float gamma);
