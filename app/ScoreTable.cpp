@@ -1,6 +1,7 @@
 #include "app/ScoreTable.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <sstream>
 #include <system_error>
 
 #include "app/Globals.h"
@@ -22,19 +24,16 @@ const char* const ScoreTable::FilePath = "./res/Scores/scores.txt";
 namespace {
 
 const char* const TempSuffix = ".tmp";
+// Names tried for the temporary file before a save gives up; each is new to this process.
+constexpr int MaxTempNames = 100;
 const glm::vec3 OverlayColor(0.0f, 1.0f, 0.0f);
 
-// The file's text from the first pair load could not read to the end, kept so that a
-// save never drops entries a hand edit or an older version left unreadable.
-std::string unreadRest;
+// The entries add put into scoreList since the last load or save: a save stores these into
+// the file as it is then, which another game may have extended since this one loaded it.
+std::vector<Score> pendingEntries;
 
-// Why the last load could not read a score file that is there; empty when it could, or
-// when there was none. A save then would replace entries it never saw, so it refuses.
-std::string unreadableReason;
-
-void SortScores() {
-    std::stable_sort(scoreList.begin(), scoreList.end(),
-                     [](const Score& a, const Score& b) { return a.score > b.score; });
+void SortScores(std::vector<Score>& list) {
+    std::stable_sort(list.begin(), list.end(), [](const Score& a, const Score& b) { return a.score > b.score; });
 }
 
 std::string TrimBlanks(const std::string& text) {
@@ -44,13 +43,107 @@ std::string TrimBlanks(const std::string& text) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-// Pushes the written file to the disk before it replaces the old one.
-bool SyncToDisk(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
+// Reads (name, score) pairs until one fails; rest gets the text from that pair on, so that
+// a save never drops entries a hand edit or an older version left unreadable.
+void ReadPairs(std::istream& in, std::vector<Score>& entries, std::string& rest) {
+    rest.clear();
+    while (true) {
+        const std::streampos pairStart = in.tellg();
+        Score entry;
+        if (!(in >> entry.name)) break;
+        if (!(in >> entry.score)) {
+            in.clear();
+            in.seekg(pairStart);
+            rest = TrimBlanks(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+            break;
+        }
+        entries.push_back(entry);
+    }
+}
+
+// The score file as it is now. False, with reason, when a file is there that cannot be read:
+// a save then would replace entries it never saw.
+bool ReadStoredTable(std::vector<Score>& entries, std::string& rest, std::string& reason) {
+    entries.clear();
+    rest.clear();
+    const os::FileProbe probe = os::ProbeFile(ScoreTable::FilePath);
+    if (probe.state == os::FileState::Missing) return true;
+    if (probe.state == os::FileState::Unreadable) {
+        reason = probe.reason;
+        return false;
+    }
+    std::string content;
+    if (!os::ReadWholeFile(ScoreTable::FilePath, content, reason)) return false;
+    std::istringstream in(content);
+    ReadPairs(in, entries, rest);
+    SortScores(entries);
+    return true;
+}
+
+// An exclusive flock on the score folder while a save reads and replaces the file, so that
+// games storing names at once take turns. Best effort: without it a save works as before.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& folder)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
+};
+
+// A temporary file beside the score file that this call creates itself: O_EXCL never opens
+// what is there already, so a link or FIFO at a name cannot redirect or block the save, and
+// a file left by a killed save only moves it on to the next name.
+int CreateTempFile(std::string& path) {
+    static unsigned serial = 0;
+    for (int i = 0; i < MaxTempNames; ++i) {
+        path = std::string(ScoreTable::FilePath) + TempSuffix + "." + std::to_string(::getpid()) + "." +
+               std::to_string(serial++);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || (errno != EEXIST && errno != EINTR)) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    return true;
+}
+
+// Writes text to a new temporary file, pushes it to the disk and renames it over the score
+// file, so a failed write leaves the old file as it was. False, with errno set, on failure.
+bool ReplaceScoreFile(const std::string& text) {
+    std::string tempPath;
+    const int fd = CreateTempFile(tempPath);
     if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
+    bool done = WriteAll(fd, text) && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && done) {
+        done = false;
+        error = errno;
+    }
+    if (done && std::rename(tempPath.c_str(), ScoreTable::FilePath) == 0) return true;
+    if (done) error = errno;
+    ::unlink(tempPath.c_str());
+    errno = error;
+    return false;
 }
 
 }  // namespace
@@ -61,31 +154,16 @@ ScoreTable::ScoreTable() {
 
 void ScoreTable::load() {
     scoreList.clear();
-    unreadRest.clear();
-    unreadableReason.clear();
-    const os::FileProbe probe = os::ProbeFile(FilePath);
-    if (probe.state == os::FileState::Readable) scoreInputStream.open(FilePath);
-    if (probe.state == os::FileState::Unreadable) unreadableReason = probe.reason;
+    pendingEntries.clear();
+    if (os::IsReadableFile(FilePath)) scoreInputStream.open(FilePath);
     if (scoreInputStream.is_open()) {
         scoreInputStream.clear();
-        while (true) {
-            const std::streampos pairStart = scoreInputStream.tellg();
-            Score entry;
-            if (!(scoreInputStream >> entry.name)) break;
-            if (!(scoreInputStream >> entry.score)) {
-                scoreInputStream.clear();
-                scoreInputStream.seekg(pairStart);
-                unreadRest = TrimBlanks(std::string(std::istreambuf_iterator<char>(scoreInputStream),
-                                                    std::istreambuf_iterator<char>()));
-                break;
-            }
-            scoreList.push_back(entry);
-        }
-        if (scoreInputStream.bad()) unreadableReason = "read error";
+        std::string unreadRest;
+        ReadPairs(scoreInputStream, scoreList, unreadRest);
     } else {
         std::cout << "file could not be opened";
     }
-    SortScores();
+    SortScores(scoreList);
     scoreInputStream.close();
 }
 
@@ -94,37 +172,36 @@ void ScoreTable::add(std::string name) {
         if (std::isspace(static_cast<unsigned char>(c))) c = '_';
     }
     scoreList.push_back({name, totalScore});
-    SortScores();
+    pendingEntries.push_back(scoreList.back());
+    SortScores(scoreList);
 }
 
 void ScoreTable::save() {
-    SortScores();
-    if (unreadableReason.empty()) {
-        const os::FileProbe probe = os::ProbeFile(FilePath);
-        if (probe.state == os::FileState::Unreadable) unreadableReason = probe.reason;
-    }
-    if (!unreadableReason.empty()) {
-        std::cerr << "Could not save scores to " << FilePath << ": the file there could not be read ("
-                  << unreadableReason << "), so it is left as it is" << std::endl;
-        return;
-    }
+    SortScores(scoreList);
     const std::filesystem::path target(FilePath);
-    const std::string tempPath = std::string(FilePath) + TempSuffix;
     std::error_code error;
     std::filesystem::create_directories(target.parent_path(), error);
+    const FolderLock lock(target.parent_path().string());
 
-    scoreOutputStream.clear();
-    scoreOutputStream.open(tempPath, std::ios::out | std::ios::trunc);
-    if (scoreOutputStream.is_open()) {
-        for (const Score& entry : scoreList) scoreOutputStream << entry.name << " " << entry.score << "\n";
-        if (!unreadRest.empty()) scoreOutputStream << unreadRest << "\n";
-        scoreOutputStream.close();
+    std::vector<Score> merged;
+    std::string unreadRest;
+    std::string reason;
+    if (!ReadStoredTable(merged, unreadRest, reason)) {
+        std::cerr << "Could not save scores to " << FilePath << ": the file there could not be read (" << reason
+                  << "), so it is left as it is" << std::endl;
+        return;
     }
-    const bool written = !scoreOutputStream.fail() && SyncToDisk(tempPath);
-    if (!written || std::rename(tempPath.c_str(), FilePath) != 0) {
+    merged.insert(merged.end(), pendingEntries.begin(), pendingEntries.end());
+    SortScores(merged);
+    std::string text;
+    for (const Score& entry : merged) text += entry.name + " " + std::to_string(entry.score) + "\n";
+    if (!unreadRest.empty()) text += unreadRest + "\n";
+    if (!ReplaceScoreFile(text)) {
         std::cerr << "Could not save scores to " << FilePath << ": " << std::strerror(errno) << std::endl;
-        std::remove(tempPath.c_str());
+        return;
     }
+    scoreList = merged;
+    pendingEntries.clear();
 }
 
 std::vector<ScoreTable::OverlayText> ScoreTable::overlayTexts(int width, int height) const {

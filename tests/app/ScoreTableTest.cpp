@@ -1,6 +1,9 @@
 // The score file's load rules, the table order, the save and its safety, the overlay layout.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -134,24 +137,127 @@ TEST_F(ScoreTableTest, SaveKeepsTheTextLoadCouldNotRead) {
 }
 
 TEST_F(ScoreTableTest, FailedSaveLeavesTheOldFileWhole) {
-    writeScores("ann 4\nbob 3\n");
+    std::string old;  // longer than the file size limit below, unlike the message
+    for (int i = 0; i < 200; ++i) old += "p" + std::to_string(i) + " " + std::to_string(1000 - i) + "\n";
+    writeScores(old);
     ScoreTable table;
     addWithScore(table, "carl", 8);
+    const Lines before = entries();
+
+    {  // a full disk: every write past 1 KiB fails
+        struct rlimit previousLimit;
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previousLimit), 0);
+        struct rlimit small = previousLimit;
+        small.rlim_cur = 1024;
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        ::testing::internal::CaptureStderr();
+        table.save();
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        setrlimit(RLIMIT_FSIZE, &previousLimit);
+        std::signal(SIGXFSZ, previousHandler);
+        EXPECT_EQ(readScores(), old);
+        EXPECT_EQ(CountLines(errors), 1) << errors;
+        EXPECT_NE(errors.find("./res/Scores/scores.txt"), std::string::npos) << errors;
+        EXPECT_EQ(entries(), before);  // the game goes on with the entry in memory
+        int files = 0;
+        for (const auto& item : std::filesystem::directory_iterator("res/Scores")) {
+            EXPECT_EQ(item.path().filename(), "scores.txt");  // no temporary file left behind
+            ++files;
+        }
+        EXPECT_EQ(files, 1);
+    }
+    {  // a folder this user may not write to: no temporary file can be made
+        OpenScratchToEveryone();
+        using std::filesystem::perms;
+        std::filesystem::permissions("res/Scores", perms::owner_read | perms::owner_exec | perms::group_read |
+                                                       perms::group_exec | perms::others_read | perms::others_exec);
+        const ChildResult child = RunAsUnprivilegedChild([] {
+            ScoreTable table;
+            totalScore = 8;
+            table.add("carl");
+            table.save();
+        });
+        std::filesystem::permissions("res/Scores", perms::all);
+        EXPECT_EQ(child.exitCode, 0);
+        EXPECT_EQ(readScores(), old);
+        EXPECT_EQ(CountLines(child.errors), 1) << child.errors;
+        EXPECT_NE(child.errors.find("Permission denied"), std::string::npos) << child.errors;
+    }
+}
+
+// Whatever lies at the old fixed temporary name (a link, a FIFO, a folder, a file a killed
+// save left), the save neither writes through it nor waits on it.
+TEST_F(ScoreTableTest, SaveNeverOpensWhatLiesAtTheTemporaryName) {
     const std::string temp = "./res/Scores/scores.txt.tmp";
+    const std::string victim = (scratch / "victim.txt").string();
+    const std::function<void()> plants[] = {
+        [&] { std::filesystem::create_symlink(victim, temp); },
+        [&] { ASSERT_EQ(mkfifo(temp.c_str(), 0600), 0); },
+        [&] { std::filesystem::create_directory(temp); },
+        [&] { std::ofstream(temp) << "stale 1\n"; },
+    };
+    writeScores("ann 40\n");
+    std::ofstream(victim) << "kept\n";
+    alarm(60);  // a save that blocks ends the test here instead of hanging it
+    int score = 0;
+    for (const auto& plant : plants) {
+        std::filesystem::remove_all(temp);
+        plant();
+        ScoreTable table;
+        addWithScore(table, "bob", ++score);
+        table.save();
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status("./res/Scores/scores.txt")));
+        EXPECT_EQ(readText(victim), "kept\n");
+        table.load();
+        EXPECT_EQ(entries().size(), static_cast<size_t>(score + 1)) << readScores();
+    }
+    alarm(0);
+}
 
-    std::filesystem::create_symlink("/dev/full", temp);  // every write fails: a full disk
-    ::testing::internal::CaptureStderr();
+// Two games that loaded the table before either stored a name: each keeps the other's name,
+// also when the saves of two games overlap in time.
+TEST_F(ScoreTableTest, SavesOfTwoGamesKeepEachOthersEntries) {
+    const auto waitFor = [](pid_t pid) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    writeScores("bob 3\n");
+    ScoreTable table;  // both games load here
+    const pid_t other = fork();
+    if (other == 0) {
+        totalScore = 7;
+        table.add("carl");
+        table.save();
+        _exit(0);
+    }
+    ASSERT_EQ(waitFor(other), 0);
+    addWithScore(table, "ann", 5);
     table.save();
-    const std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(readScores(), "ann 4\nbob 3\n");
-    EXPECT_NE(errors.find("./res/Scores/scores.txt"), std::string::npos) << errors;
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(temp)));
+    EXPECT_EQ(readScores(), "carl 7\nann 5\nbob 3\n");
+    EXPECT_EQ(entries(), (Lines{"carl 7", "ann 5", "bob 3"}));
+    table.save();  // nothing new: nothing stored twice
+    EXPECT_EQ(readScores(), "carl 7\nann 5\nbob 3\n");
 
-    std::filesystem::create_directory(temp);  // cannot even be opened
-    ::testing::internal::CaptureStderr();
-    table.save();
-    ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(readScores(), "ann 4\nbob 3\n");
+    constexpr int Rounds = 25;
+    pid_t games[2];
+    for (int g = 0; g < 2; ++g) {
+        games[g] = fork();
+        if (games[g] == 0) {
+            for (int round = 0; round < Rounds; ++round) {
+                ScoreTable game;
+                totalScore = round;
+                game.add("g" + std::to_string(g) + "r" + std::to_string(round));
+                game.save();
+            }
+            _exit(0);
+        }
+    }
+    EXPECT_EQ(waitFor(games[0]), 0);
+    EXPECT_EQ(waitFor(games[1]), 0);
+    table.load();
+    EXPECT_EQ(scoreList.size(), 3u + 2 * Rounds) << readScores();
 }
 
 // A score file that is there but cannot be read must survive a stored name byte for byte,
