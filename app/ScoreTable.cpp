@@ -17,6 +17,7 @@
 
 #include "app/Globals.h"
 #include "platform/ReadableFile.h"
+#include "platform/TrimBlanks.h"
 #include "render/TextRenderer.h"
 
 const char* const ScoreTable::FilePath = "./res/Scores/scores.txt";
@@ -36,13 +37,6 @@ void SortScores(std::vector<Score>& list) {
     std::stable_sort(list.begin(), list.end(), [](const Score& a, const Score& b) { return a.score > b.score; });
 }
 
-std::string TrimBlanks(const std::string& text) {
-    const char* blanks = " \t\r\n\f\v";
-    const size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 // Reads (name, score) pairs until one fails; rest gets the text from that pair on, so that
 // a save never drops entries a hand edit or an older version left unreadable.
 void ReadPairs(std::istream& in, std::vector<Score>& entries, std::string& rest) {
@@ -54,7 +48,7 @@ void ReadPairs(std::istream& in, std::vector<Score>& entries, std::string& rest)
         if (!(in >> entry.score)) {
             in.clear();
             in.seekg(pairStart);
-            rest = TrimBlanks(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+            rest = os::TrimBlanks(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
             break;
         }
         entries.push_back(entry);

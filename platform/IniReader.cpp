@@ -5,18 +5,11 @@
 #include <fstream>
 
 #include "platform/ReadableFile.h"
+#include "platform/TrimBlanks.h"
 
 namespace os {
 
 namespace {
-
-std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r\n\f\v";
-    const size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return std::string();
-    const size_t last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
-}
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -26,7 +19,7 @@ std::string Lower(std::string text) {
 }  // namespace
 
 bool ParseDecimalInt(const std::string& text, int& out) {
-    const std::string t = Trim(text);
+    const std::string t = TrimBlanks(text);
     size_t i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
@@ -58,22 +51,22 @@ IniReader::IniReader(const std::string& path) {
         // An editor may have saved the file with a UTF-8 byte-order mark.
         if (firstLine && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
         firstLine = false;
-        const std::string t = Trim(line);
+        const std::string t = TrimBlanks(line);
         if (t.empty() || t[0] == ';' || t[0] == '#') continue;
         if (t[0] == '[') {
             const size_t close = t.find(']');
-            section = close == std::string::npos ? std::string() : Lower(Trim(t.substr(1, close - 1)));
+            section = close == std::string::npos ? std::string() : Lower(TrimBlanks(t.substr(1, close - 1)));
             continue;
         }
         const size_t equals = t.find('=');
         if (equals == std::string::npos) continue;
-        entries.push_back({section, Lower(Trim(t.substr(0, equals))), Trim(t.substr(equals + 1))});
+        entries.push_back({section, Lower(TrimBlanks(t.substr(0, equals))), TrimBlanks(t.substr(equals + 1))});
     }
 }
 
 int IniReader::getInt(const std::string& section, const std::string& key, int defaultValue) const {
-    const std::string wantedSection = Lower(Trim(section));
-    const std::string wantedKey = Lower(Trim(key));
+    const std::string wantedSection = Lower(TrimBlanks(section));
+    const std::string wantedKey = Lower(TrimBlanks(key));
     for (const Entry& entry : entries) {
         if (entry.section != wantedSection || entry.key != wantedKey) continue;
         int value = 0;
