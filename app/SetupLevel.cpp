@@ -244,6 +244,8 @@ void SetupLevel(int level) {
     playerCharacter->targetCount = matchfield->targetCount;
 
     BuildPlatformAndBarrels(tileDepth);
+    // Every model is loaded: the reading thread ends before the sky box's images are read.
+    ModelCache::endReadAhead();
 
     currentSkyBox = new SkyBox("skybox", shaderManager->skyboxShader);
     currentSkyBox->setup();

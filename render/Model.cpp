@@ -14,6 +14,7 @@
 #include "physics/Cooking.h"
 #include "platform/Pause.h"
 #include "platform/ReadableFile.h"
+#include "render/RegularFileIOSystem.h"
 
 namespace {
 
@@ -33,6 +34,24 @@ bool IsTriangle(const aiFace& face) {
     return face.mNumIndices == 3;
 }
 
+// Reads path with an importer that opens regular files only; refused is set to the first
+// file it turned away (the model or a material it names), empty when none.
+std::unique_ptr<Assimp::Importer> ReadScene(const std::string& path, std::string& refused) {
+    auto importer = std::make_unique<Assimp::Importer>();
+    // NOTE: the importer owns its file system from here and deletes it.
+    auto* files = new RegularFileIOSystem();
+    importer->SetIOHandler(files);
+    importer->ReadFile(path.c_str(), ImportFlags);
+    refused = files->refused();
+    return importer;
+}
+
+[[noreturn]] void FailToFind(const std::string& file) {
+    std::cerr << "Failed to find Model-File" << std::endl;
+    std::cerr << "FilePath: " << file << std::endl;
+    os::PauseAndExit();
+}
+
 }  // namespace
 
 Model::Model(std::string path)
@@ -47,8 +66,9 @@ Model::~Model() {
 }
 
 std::unique_ptr<Assimp::Importer> Model::import(const std::string& path) {
-    auto importer = std::make_unique<Assimp::Importer>();
-    if (importer->ReadFile(path.c_str(), ImportFlags) == nullptr) return nullptr;
+    std::string refused;
+    std::unique_ptr<Assimp::Importer> importer = ReadScene(path, refused);
+    if (importer->GetScene() == nullptr || !refused.empty()) return nullptr;
     return importer;
 }
 
@@ -104,19 +124,18 @@ Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physic
         // A folder or special file in the model's place would pass the open or block it.
         std::ifstream probe;
         if (os::IsReadableFile(path)) probe.open(path);
-        if (!probe.is_open()) {
-            std::cerr << "Failed to find Model-File" << std::endl;
-            std::cerr << "FilePath: " << path << std::endl;
-            os::PauseAndExit();
-        }
+        if (!probe.is_open()) FailToFind(path);
     }
 
-    // An import made ahead is used once; a failed one is read again here, to say why.
+    // An import made ahead is used once; a failed one is read again here, to say why. A
+    // material file that cannot be read fails as the model file would.
     std::unique_ptr<Assimp::Importer> importer = std::move(imported);
     const aiScene* scene = importer ? importer->GetScene() : nullptr;
     if (scene == nullptr) {
-        importer = std::make_unique<Assimp::Importer>();
-        scene = importer->ReadFile(path.c_str(), ImportFlags);
+        std::string refused;
+        importer = ReadScene(path, refused);
+        if (!refused.empty()) FailToFind(refused);
+        scene = importer->GetScene();
     }
     if (!scene || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !scene->mRootNode) {
         std::cerr << "Could not load meshObject" << std::endl;

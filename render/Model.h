@@ -40,7 +40,8 @@ public:
     ~Model();
 
     // Reads the file with Assimp alone, without GL or cooking, so any thread may call it.
-    // Null when the file cannot be read: load() then reads it itself and says why.
+    // Only regular files are opened, so a FIFO never blocks it. Null when the file, or a
+    // material file it names, cannot be read: load() then reads it itself and says why.
     static std::unique_ptr<Assimp::Importer> import(const std::string& path);
     // An import() of this model's file, for load() to use instead of reading the file again.
     void useImport(std::unique_ptr<Assimp::Importer> importer);
@@ -57,7 +58,8 @@ public:
     // file again; the model frees those it does not take.
     void useDecoded(std::map<std::string, FIBITMAP*> images);
 
-    // Ends the process when the file is missing, cannot be imported or holds no mesh.
+    // Ends the process when the file is missing, cannot be imported or holds no mesh, and
+    // when it or a material file it names is a FIFO, a folder or unreadable.
     // Without a cooking object the owner's triangleMesh is left null.
     Mesh load(object::GameObject* owner, phys::Cooking* cooking, phys::Physics* physics);
     std::vector<MeshTexture> loadTexturesOfType(aiMaterial* material, aiTextureType type, std::string typeName);

@@ -3,18 +3,15 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <tuple>
 #include <utility>
-
-#include <assimp/Importer.hpp>
 
 #include <glm/glm.hpp>
 
 #include "objects/GameObject.h"
 #include "physics/TriangleMesh.h"
 #include "render/Model.h"
+#include "render/ModelReadAhead.h"
 
 namespace fs = std::filesystem;
 
@@ -44,70 +41,17 @@ Key KeyOf(const std::string& path, const phys::Cooking* cooking) {
     return Key(error ? path : absolute.string(), error ? 0 : written.time_since_epoch().count(), cooking);
 }
 
-// Files being read on the second thread, by the path load() will be given. Never
-// destroyed: a fatal exit in the middle of a set-up must neither wait for the thread nor
-// end in std::terminate.
-struct Ahead {
-    std::thread thread;
-    std::vector<std::string> paths;
-    // Filled by the thread: each file's import and the images its textures are made from.
-    std::map<std::string, std::unique_ptr<Assimp::Importer>> imports;
-    std::map<std::string, std::map<std::string, FIBITMAP*>> images;
-    ~Ahead() {
-        for (auto& [path, decoded] : images) {
-            for (auto& [file, image] : decoded) Model::freeImage(image);
-        }
-    }
-};
-Ahead* ahead = nullptr;
-
-// Imports first: the images come after, as the main thread's other work leaves time.
-void ImportAll(Ahead* work) {
-    for (const std::string& path : work->paths) work->imports[path] = Model::import(path);
-    for (const std::string& path : work->paths) {
-        const Assimp::Importer* importer = work->imports[path].get();
-        if (importer == nullptr) continue;
-        std::map<std::string, FIBITMAP*>& decoded = work->images[path];
-        for (const std::string& file : Model::textureFiles(importer->GetScene(), path)) {
-            if (decoded.count(file) != 0) continue;
-            if (FIBITMAP* image = Model::decodeImage(file)) decoded[file] = image;
-        }
-    }
-}
-
-// What was read ahead for path (handed to model), waiting for the thread. The last file
-// taken lets the thread go.
-void TakeAhead(const std::string& path, Model& model) {
-    if (ahead == nullptr) return;
-    if (ahead->thread.joinable()) ahead->thread.join();
-    auto found = ahead->imports.find(path);
-    if (found != ahead->imports.end()) {
-        model.useImport(std::move(found->second));
-        ahead->imports.erase(found);
-    }
-    auto images = ahead->images.find(path);
-    if (images != ahead->images.end()) {
-        model.useDecoded(std::move(images->second));
-        ahead->images.erase(images);
-    }
-    if (ahead->imports.empty()) {
-        delete ahead;
-        ahead = nullptr;
-    }
-}
-
-void DropAhead() {
-    if (ahead == nullptr) return;
-    if (ahead->thread.joinable()) ahead->thread.join();
-    delete ahead;
-    ahead = nullptr;
+// The reads of the set-up under way, if any: the one owner of the reading thread.
+std::unique_ptr<ModelReadAhead>& ReadAhead() {
+    static std::unique_ptr<ModelReadAhead> readAhead;
+    return readAhead;
 }
 
 }  // namespace
 
 void ModelCache::importAhead(const std::vector<std::string>& paths) {
     // What an earlier call read and nobody took would only be stale now.
-    DropAhead();
+    endReadAhead();
     std::vector<std::string> missing;
     for (const std::string& path : paths) {
         // Loaded with any cooking object: the file is read already.
@@ -118,16 +62,11 @@ void ModelCache::importAhead(const std::vector<std::string>& paths) {
         }
         if (!loaded) missing.push_back(path);
     }
-    if (missing.empty()) return;
-    ahead = new Ahead();
-    ahead->paths = std::move(missing);
-    try {
-        ahead->thread = std::thread(ImportAll, ahead);
-    } catch (const std::system_error&) {
-        // No second thread: load() reads each file itself.
-        delete ahead;
-        ahead = nullptr;
-    }
+    if (!missing.empty()) ReadAhead() = std::make_unique<ModelReadAhead>(std::move(missing));
+}
+
+void ModelCache::endReadAhead() {
+    ReadAhead().reset();
 }
 
 Mesh ModelCache::load(const std::string& path, object::GameObject* owner, phys::Cooking* cooking,
@@ -136,7 +75,8 @@ Mesh ModelCache::load(const std::string& path, object::GameObject* owner, phys::
     auto found = Entries().find(key);
     if (found == Entries().end()) {
         Model model(path);
-        TakeAhead(path, model);
+        // Joins the reading thread before this thread's own Assimp and FreeImage calls.
+        if (ReadAhead()) ReadAhead()->take(model);
         object::GameObject loader;
         Entry entry;
         entry.mesh = model.load(&loader, cooking, physics);
@@ -171,7 +111,7 @@ bool ModelCache::holds(const phys::TriangleMesh* triangleMesh) {
 }
 
 void ModelCache::releaseAll() {
-    DropAhead();
+    endReadAhead();
     for (auto& [key, entry] : Entries()) {
         entry.mesh.release();
         if (entry.triangleMesh != nullptr) entry.triangleMesh->release();

@@ -31,7 +31,12 @@ public:
     // file reading alone: GL and cooking stay on this thread), so that the caller can do
     // other work meanwhile; load() waits for them. The first level's files would otherwise
     // be read one after another at start-up.
+    // NOTE: until endReadAhead(), Assimp and FreeImage are called on this thread only
+    // through load() (see ModelReadAhead.h).
     static void importAhead(const std::vector<std::string>& paths);
+    // Waits for the files being read ahead and drops those no load took. Whoever called
+    // importAhead() calls it on every way out, a fatal exit included.
+    static void endReadAhead();
     // True when the mesh's buffers or the triangle mesh are the cache's.
     static bool holds(const Mesh& mesh);
     static bool holds(const phys::TriangleMesh* triangleMesh);

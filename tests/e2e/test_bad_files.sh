@@ -13,6 +13,18 @@ run_with_folder() {
   start_game
 }
 
+# run_with_fifo PATH [LEVEL1]: the same with a FIFO at PATH that nothing ever writes to,
+# and LEVEL1 (printf text), when given, as the level 1 file.
+run_with_fifo() {
+  rm -rf "$WORK/res" "$WORK/settings.ini"
+  prepare_workdir
+  rm -rf "${WORK:?}/$1"
+  mkfifo "$WORK/$1"
+  if [ -n "${2:-}" ]; then printf "$2" >"$WORK/res/Levels/Level1.txt"; fi
+  : >"$LOG"
+  start_game
+}
+
 # expect_exit CODE TEXT...: the game ends by itself with CODE and every TEXT on its console.
 expect_exit() {
   local code="$1" text
@@ -38,6 +50,20 @@ expect_exit 1 "Failed to open shader file:  ./res/Shader/text.frag"
 
 run_with_folder res/Models/Character.obj
 expect_exit 1 "Failed to find Model-File" "FilePath: ./res/Models/Character.obj"
+
+# A FIFO in the place of a model or of the material file it names would block its reader
+# for good, on the reading thread or this one: it ends like a missing model instead, at
+# start-up and for the wall when level 2 is built (a level 1 without targets is cleared
+# as soon as it is played).
+run_with_fifo res/Models/Fass.obj
+expect_exit 1 "Failed to find Model-File" "FilePath: ./res/Models/Fass.obj"
+
+run_with_fifo res/Models/Character.mtl
+expect_exit 1 "Failed to find Model-File" "FilePath: ./res/Models/Character.mtl"
+
+run_with_fifo res/Models/Wall.obj '5\n3\n1\nskip\n'
+expect_exit 1 "Failed to find Model-File" "FilePath: ./res/Models/Wall.obj"
+[ "$(setups)" = 2 ] || fail "the wall's FIFO was met in set-up $(setups), not in that of level 2"
 
 run_with_folder res/Levels/Level1.txt
 expect_exit 1 "Level file ./res/Levels/Level1.txt cannot be read"

@@ -2,7 +2,11 @@
 // of its own, objects that only let go of a cached model, and a release of everything
 // exactly once.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "GlTestContext.h"
@@ -254,4 +258,27 @@ TEST_F(ModelCacheTest, FilesReadAheadGiveWhatAPlainLoadGivesAndAreDroppedWhenNot
     EXPECT_FALSE(AnyLive(a));
     ownMesh.release();
     own.triangleMesh->release();
+}
+
+// A FIFO that nothing writes to, named as a material: an open of it would wait for good,
+// on the reading thread or in the load. Neither opens it; the load ends as for a missing
+// model, naming the material file.
+TEST_F(ModelCacheTest, AFifoForTheMaterialOfAFileReadAheadEndsTheLoadInsteadOfBlockingIt) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr unsigned BlockedSeconds = 30;
+    rendertest::TempDir temp;
+    for (const char* name : {"layered.obj", "diffuse.png", "shiny.png"}) {
+        fs::copy_file(DataDir() + "/" + name, temp.path() + "/" + name);
+    }
+    ASSERT_EQ(mkfifo((temp.path() + "/layered.mtl").c_str(), 0600), 0);
+    const std::string path = temp.path() + "/layered.obj";
+    EXPECT_EXIT(
+        {
+            if (!std::freopen("/dev/null", "r", stdin)) std::abort();
+            alarm(BlockedSeconds);  // a blocked open ends the child by its signal
+            CountingCooking cooking;
+            ModelCache::importAhead({path});
+            ModelCache::load(path, nullptr, &cooking, nullptr);
+        },
+        testing::ExitedWithCode(1), "Failed to find Model-File\nFilePath: [^\n]*/layered\\.mtl\n");
 }
