@@ -23,5 +23,10 @@ void UpdateFrame();
 // rate): the angles follow the mouse alone, whatever the measured frame time.
 void UpdateCamera(const glm::vec3& p, float frameSeconds);
 void HandleEvents();
+// The start of nameEntryLine; the typed name and the cursor follow it.
+extern const std::string NamePrompt;
 void RenderFrame();
+// nameEntryLine as the frame draws it from a quarter of the window's width: whole when it
+// fits, else the prompt, a mark and the end of the name with the cursor, up to the right edge.
+std::string VisibleNameEntryLine();
 void ShowTextScreen(std::string text);

@@ -14,9 +14,10 @@
 #include "objects/Hex.h"
 #include "objects/ParticleObject.h"
 
+const std::string NamePrompt = "Enter name:";
+
 namespace {
 
-const std::string NamePrompt = "Enter name:";
 const std::string NameCursor = "_";
 
 // Keys down as far as the events seen so far tell, in every state that reads events.

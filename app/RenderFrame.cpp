@@ -21,6 +21,11 @@ namespace {
 constexpr GLsizei DepthMapViewSize = 300;
 constexpr GLsizei SkyBoxVertexCount = 36;
 const glm::vec3 NameEntryColor(0.0f, 1.0f, 0.0f);
+constexpr float NameEntryScale = 1.0f;
+
+float NameEntryX() {
+    return static_cast<float>(windowSettings.width / 4);
+}
 
 void SetUniform3(GLuint program, const char* name, const glm::vec3& v) {
     glUniform3f(glGetUniformLocation(program, name), v.x, v.y, v.z);
@@ -96,6 +101,11 @@ void DrawSkyBox() {
 
 }  // namespace
 
+std::string VisibleNameEntryLine() {
+    const float room = static_cast<float>(windowSettings.width) - NameEntryX();
+    return TextRenderer::fitTail(nameEntryLine, NamePrompt.size(), room, NameEntryScale);
+}
+
 void RenderFrame() {
     // After Esc the window and its context are gone: nothing may be drawn or presented.
     if (mainWindow == nullptr || gameState == GameState::Quit) return;
@@ -118,9 +128,8 @@ void RenderFrame() {
 
     if (showScores) scoreTable->draw(shaderManager->textShader, windowSettings.gamma);
     if (gameState == GameState::GameOver) {
-        textRenderer->renderText(shaderManager->textShader, nameEntryLine,
-                                 static_cast<float>(windowSettings.width / 4),
-                                 static_cast<float>(windowSettings.height / 4), 1.0f, NameEntryColor,
+        textRenderer->renderText(shaderManager->textShader, VisibleNameEntryLine(), NameEntryX(),
+                                 static_cast<float>(windowSettings.height / 4), NameEntryScale, NameEntryColor,
                                  windowSettings.gamma);
     }
 

@@ -198,13 +198,22 @@ void ScoreTable::save() {
     pendingEntries.clear();
 }
 
+namespace {
+
+// The overlay's names are measured at the scale they are drawn at.
+constexpr float OverlayScale = 1.0f;
+
+}  // namespace
+
 std::vector<ScoreTable::OverlayText> ScoreTable::overlayTexts(int width, int height) const {
     std::vector<OverlayText> texts;
     const float nameX = static_cast<float>(width / 4);
     const float scoreX = static_cast<float>((width * 3) / 4);
+    // A name ends a blank's width before its score, cut short when it is longer.
+    const float nameRoom = scoreX - nameX - TextRenderer::textWidth(" ", OverlayScale);
     for (int i = 0; i < OverlayRows && i < static_cast<int>(scoreList.size()); ++i) {
         const float y = static_cast<float>((height * (9 - i)) / 10);
-        texts.push_back({scoreList[i].name, nameX, y});
+        texts.push_back({TextRenderer::fitHead(scoreList[i].name, nameRoom, OverlayScale), nameX, y});
         texts.push_back({std::to_string(scoreList[i].score), scoreX, y});
     }
     return texts;
@@ -212,6 +221,6 @@ std::vector<ScoreTable::OverlayText> ScoreTable::overlayTexts(int width, int hei
 
 void ScoreTable::draw(Shader* shader, float gamma) {
     for (const OverlayText& t : overlayTexts(scoreTableSettings.width, scoreTableSettings.height)) {
-        textRenderer->renderText(shader, t.text, t.x, t.y, 1.0f, OverlayColor, gamma);
+        textRenderer->renderText(shader, t.text, t.x, t.y, OverlayScale, OverlayColor, gamma);
     }
 }

@@ -38,6 +38,7 @@ public:
     // Draws the best five entries with the text renderer.
     void draw(Shader* shader, float gamma);
 
-    // The names and scores of the overlay for a window of width x height.
+    // The names and scores of the overlay for a window of width x height; a name too long for
+    // the room before its score is cut short (the entry itself stays as it is).
     std::vector<OverlayText> overlayTexts(int width, int height) const;
 };

@@ -1,7 +1,8 @@
 // Frame time of every shipped level, headless under an X display (Xvfb), software GL.
 // Runs the real start-up once, then per level: the intro frames, play frames without and
 // with a smoke burst running, the first frames of a burst that was never drawn before
-// (a tile stepped on for the first time) and of the start tile's burst ("f").
+// (a tile stepped on for the first time) and of the start tile's burst ("f"), and the name
+// screen after a run, with ordinary names and with a 5 MB name in the table and a long typed one.
 // A frame is UpdateFrame + RenderFrame + glFinish, not paced: work time only.
 // Run from the build folder (res/ is staged there):
 //   DISPLAY=:N ./frame_bench [frames per measurement, 240] [first level, 1] [last level, 5]
@@ -30,6 +31,9 @@ constexpr float PlayClock = 13.0f;      // level seconds after "LET'S GO"
 constexpr int WarmUpFrames = 10;
 constexpr int BurstFirstFrames = 3;     // frames that count as a burst's start
 constexpr int BurstFrames = 58;         // a burst runs 1000 ms: 59 frames of 17 ms
+constexpr size_t LongTableName = 5u << 20;
+constexpr size_t LongTypedName = 1000;
+constexpr int NameScreenFrames = 10;    // few: a frame took seconds when every byte was drawn
 
 std::FILE* out = stdout;  // the figures; the game's own lines go to /dev/null
 
@@ -39,6 +43,15 @@ double FrameWork() {
     RenderFrame();
     glFinish();
     SDL_PumpEvents();  // keeps the X queue short; costs next to nothing
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The name screen draws without an update, as the main loop runs it after a run.
+double NameScreenFrame() {
+    const auto start = std::chrono::steady_clock::now();
+    RenderFrame();
+    glFinish();
+    SDL_PumpEvents();
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -85,6 +98,34 @@ std::vector<double> Running(const std::vector<double>& times) {
     return std::vector<double>(times.begin() + BurstFirstFrames, times.end());
 }
 
+double NameScreenMedian(int frames) {
+    std::vector<double> times;
+    for (int i = 0; i < frames; ++i) times.push_back(NameScreenFrame());
+    return Median(times);
+}
+
+void MeasureNameScreen(int level, int frames) {
+    const int savedState = gameState;
+    const std::vector<Score> savedScores = scoreList;
+    const std::string savedLine = nameEntryLine;
+    gameState = GameState::GameOver;
+    showScores = true;
+    scoreList = {{"Bob", 12}, {"Ann", 9}, {"Zoe", 4}};
+    nameEntryLine = "Enter name:Zed_";
+    NameScreenFrame();
+    Result(level, "name_screen_median_ms", NameScreenMedian(frames));
+
+    scoreList.insert(scoreList.begin() + 1, {std::string(LongTableName, 'W'), 10});
+    nameEntryLine = "Enter name:" + std::string(LongTypedName, 'w') + "_";
+    NameScreenFrame();
+    Result(level, "name_screen_long_median_ms", NameScreenMedian(NameScreenFrames));
+
+    scoreList = savedScores;
+    nameEntryLine = savedLine;
+    showScores = false;
+    gameState = savedState;
+}
+
 void MeasureLevel(int level, int frames) {
     currentLevel = level;
     const auto setupStart = std::chrono::steady_clock::now();
@@ -129,6 +170,8 @@ void MeasureLevel(int level, int frames) {
     }
     Result(level, "burst_play_median_ms", Median(busy));
     Result(level, "burst_play_p99_ms", Percentile(busy, 0.99));
+
+    MeasureNameScreen(level, frames);
     std::fflush(out);
 }
 

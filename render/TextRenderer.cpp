@@ -2,6 +2,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include <algorithm>
 #include <iostream>
 
 #include <glm/gtc/type_ptr.hpp>
@@ -18,8 +19,40 @@ constexpr FT_UInt GlyphPixelHeight = 48;
 constexpr int GlyphCodeCount = 128;
 constexpr int QuadVertexCount = 6;
 constexpr int FloatsPerVertex = 4;
+// Bytes without a glyph take no room, so width alone would not stop a walk through a long
+// run of them; no line shows more bytes than this.
+constexpr size_t MaxLineBytes = 1024;
+
+// How many of text's first bytes fit in maxWidth; their width goes to used.
+size_t HeadBytesThatFit(const std::string& text, float maxWidth, float scale, float& used) {
+    const size_t limit = std::min(text.size(), MaxLineBytes);
+    used = 0.0f;
+    size_t n = 0;
+    for (; n < limit; ++n) {
+        const float w = TextRenderer::byteWidth(text[n], scale);
+        if (used + w > maxWidth) break;
+        used += w;
+    }
+    return n;
+}
+
+// Where the longest tail of text[from..] that fits in maxWidth begins.
+size_t TailStartThatFits(const std::string& text, size_t from, float maxWidth, float scale) {
+    const size_t lowest = std::max(from, text.size() - std::min(text.size(), MaxLineBytes));
+    float used = 0.0f;
+    size_t start = text.size();
+    while (start > lowest) {
+        const float w = TextRenderer::byteWidth(text[start - 1], scale);
+        if (used + w > maxWidth) break;
+        used += w;
+        --start;
+    }
+    return start;
+}
 
 }  // namespace
+
+const char* const TextRenderer::CutMark = "...";
 
 TextRenderer::TextRenderer() {
     loadGlyphs();
@@ -120,4 +153,37 @@ void TextRenderer::renderText(Shader* shader, std::string text, float x, float y
     }
     glBindVertexArray(0);
     glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+float TextRenderer::byteWidth(char ch, float scale) {
+    const auto found = glyphTable.find(ch);
+    if (found == glyphTable.end()) return 0.0f;
+    const Glyph& glyph = found->second;
+    const int advance = static_cast<int>(glyph.advance >> 6);
+    return static_cast<float>(std::max(advance, glyph.bearing.x + glyph.size.x)) * scale;
+}
+
+float TextRenderer::textWidth(const std::string& text, float scale) {
+    float width = 0.0f;
+    for (const char ch : text) width += byteWidth(ch, scale);
+    return width;
+}
+
+std::string TextRenderer::fitHead(const std::string& text, float maxWidth, float scale) {
+    float used = 0.0f;
+    size_t n = HeadBytesThatFit(text, maxWidth, scale, used);
+    if (n == text.size()) return text;
+    const float room = maxWidth - textWidth(CutMark, scale);
+    while (n > 0 && used > room) used -= byteWidth(text[--n], scale);
+    return text.substr(0, n) + CutMark;
+}
+
+std::string TextRenderer::fitTail(const std::string& text, size_t keep, float maxWidth, float scale) {
+    float used = 0.0f;
+    if (HeadBytesThatFit(text, maxWidth, scale, used) == text.size()) return text;
+    const size_t kept = std::min(keep, text.size());
+    const std::string head = text.substr(0, kept) + CutMark;
+    const size_t start = TailStartThatFits(text, kept, maxWidth - textWidth(head, scale), scale);
+    if (start < text.size()) return head + text.substr(start);
+    return text.substr(TailStartThatFits(text, 0, maxWidth, scale));
 }

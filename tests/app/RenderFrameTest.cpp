@@ -1,16 +1,20 @@
 // Frame rendering: the frame shows the world and the sky, "LET'S GO" switches to play only
-// from the intro, and the depth-map view keeps its GL objects.
+// from the intro, the depth-map view keeps its GL objects, and long names stay in their room.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "app/GameFlow.h"
 #include "app/GameWorld.h"
 #include "app/GameState.h"
 #include "app/Globals.h"
+#include "app/ScoreTable.h"
+#include "render/TextRenderer.h"
 
 
 namespace {
@@ -38,6 +42,24 @@ std::pair<GLuint, GLuint> NextGlNames() {
     glDeleteVertexArrays(1, &vao);
     glDeleteBuffers(1, &vbo);
     return {vao, vbo};
+}
+
+// Where the glyphs of text drawn with its first pen position at x end on the right, by the
+// pen rule of the text renderer at scale 1.
+float InkEnd(const std::string& text, float x) {
+    float end = x;
+    for (const char ch : text) {
+        const auto found = glyphTable.find(ch);
+        if (found == glyphTable.end()) continue;
+        const Glyph& g = found->second;
+        if (g.size.x > 0) end = std::max(end, x + static_cast<float>(g.bearing.x + g.size.x));
+        x += static_cast<float>(g.advance >> 6);
+    }
+    return end;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 class RenderFrameTest : public FreshLevelTest {
@@ -97,6 +119,69 @@ TEST_F(RenderFrameTest, DepthMapViewKeepsOneVertexArrayAndBuffer) {
     EXPECT_LE(after.first, before.first + 1);
     EXPECT_LE(after.second, before.second + 1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(RenderFrameTest, LongNamesAreCutToTheirRoomAndShortOnesDrawnWhole) {
+    const std::string mark = TextRenderer::CutMark;
+    const std::string huge(5u << 20, 'W');
+    std::string mixed;
+    while (mixed.size() < 100000) mixed += "Ab\xC3\xA9z_";
+    const struct {
+        std::string name;
+        bool cut;
+    } rows[] = {{"Bob", false}, {huge, true}, {"caf\xC3\xA9", false}, {mixed, true}, {"Maximilianus_Rex", false}};
+    scoreList.clear();
+    for (int i = 0; i < 5; ++i) scoreList.push_back({rows[i].name, 50 - 10 * i});
+
+    const int width = scoreTableSettings.width;
+    const float nameX = static_cast<float>(width / 4);
+    const float scoreX = static_cast<float>((width * 3) / 4);
+    const std::vector<ScoreTable::OverlayText> texts = scoreTable->overlayTexts(width, scoreTableSettings.height);
+    ASSERT_EQ(texts.size(), 10u);
+    for (int i = 0; i < 5; ++i) {
+        const std::string& shown = texts[2 * i].text;
+        EXPECT_EQ(texts[2 * i + 1].text, std::to_string(50 - 10 * i)) << i;
+        EXPECT_FLOAT_EQ(texts[2 * i].x, nameX);
+        EXPECT_FLOAT_EQ(texts[2 * i + 1].x, scoreX);
+        EXPECT_LT(InkEnd(shown, nameX), scoreX) << i << ": the name runs into its score";
+        if (!rows[i].cut) {
+            EXPECT_EQ(shown, rows[i].name) << i;
+            continue;
+        }
+        ASSERT_TRUE(EndsWith(shown, mark)) << i;
+        const size_t head = shown.size() - mark.size();
+        EXPECT_GT(head, 10u) << i << ": the room before the score holds more than this";
+        EXPECT_EQ(shown.substr(0, head), rows[i].name.substr(0, head)) << i;
+    }
+
+    // The typed line keeps its prompt, the end of the name and the cursor inside the window.
+    const float lineX = static_cast<float>(windowSettings.width / 4);
+    const std::string lines[] = {"Enter name:Zed_", "Enter name:" + std::string(100000, 'w') + "END_",
+                                 "Enter name:" + mixed + "END_"};
+    for (const std::string& line : lines) {
+        nameEntryLine = line;
+        const std::string shown = VisibleNameEntryLine();
+        EXPECT_LE(InkEnd(shown, lineX), static_cast<float>(windowSettings.width)) << shown;
+        if (line.size() < 100) {
+            EXPECT_EQ(shown, line);
+            continue;
+        }
+        const std::string front = NamePrompt + mark;
+        ASSERT_EQ(shown.compare(0, front.size(), front), 0) << shown;
+        const std::string tail = shown.substr(front.size());
+        EXPECT_TRUE(EndsWith(tail, "END_")) << shown;
+        EXPECT_TRUE(EndsWith(line, tail)) << shown;
+        EXPECT_GT(tail.size(), 10u) << shown;
+    }
+
+    // Drawing the name screen leaves the names as they were, byte for byte.
+    gameState = GameState::GameOver;
+    showScores = true;
+    RenderFrame();
+    EXPECT_TRUE(scoreList[1].name == huge);
+    EXPECT_TRUE(nameEntryLine == lines[2]);
+    scoreList.clear();
+    nameEntryLine = "Enter name:_";
 }
 
 }  // namespace
