@@ -59,15 +59,16 @@ const char* const PlatformModel = "./res/Models/testQuader.obj";
 const char* const BarrelModel = "./res/Models/Fass.obj";
 
 // Each model file is read once per process: every object built from it, on this level
-// and the next, gets the same mesh, textures and collision mesh from the cache.
+// and the next, is lent the same mesh, textures and collision mesh by the cache, which
+// frees them in ReleaseWorld.
 void LoadInto(object::GameObject* object, const char* path) {
-    object->setMesh(ModelCache::load(path, object, cooking, physics));
+    object->setModel(ModelCache::load(path, cooking, physics));
 }
 
 // Frees the previous level's world. The objects release their own actors (taking them out
-// of the scene), meshes and bursts; the start tile goes after its clones, which share its
-// mesh and triangle mesh. The scene then frees what is left in it: the death zone and the
-// controller manager with its controller.
+// of the scene) and bursts and let go of their lent models; the start tile is deleted on its
+// own, in or out of renderList. The scene then frees what is left in it: the death zone and
+// the controller manager with its controller.
 void ReleaseLevel() {
     for (object::GameObject* object : renderList) {
         if (object != hexPrototype) delete object;

@@ -33,6 +33,9 @@
 #include "render/ModelCache.h"
 #define QV_MODEL_CACHE 1
 #endif
+#if __has_include("render/LoadedModel.h")
+#define QV_LENT_MODELS 1
+#endif
 
 namespace {
 
@@ -135,15 +138,16 @@ int ShippedLevels() {
 double TimeModelLoad(const std::string& path) {
     object::GameObject owner("bench", shaderManager->complexShader, cameraProjection);
     const Clock::time_point start = Clock::now();
-#ifdef QV_MODEL_CACHE
+#if defined(QV_LENT_MODELS)
+    owner.setModel(ModelCache::load(path, cooking, physics));
+#elif defined(QV_MODEL_CACHE)
     owner.setMesh(ModelCache::load(path, &owner, cooking, physics));
-    glFinish();
-    const double ms = MsSince(start);
 #else
-    Model model(path);
-    owner.setMesh(model.load(&owner, cooking, physics));
+    owner.setMesh(Model(path).load(&owner, cooking, physics));
+#endif
     glFinish();
     const double ms = MsSince(start);
+#ifndef QV_MODEL_CACHE
     owner.mesh.release();
     if (owner.triangleMesh != nullptr) owner.triangleMesh->release();
 #endif

@@ -1,5 +1,6 @@
 // One of the fifteen dynamic barrels "b1" to "b15" stacked on the platform.
-// Owns its actor, shape, material, mesh GL objects and triangle mesh.
+// Owns its actor, shape and material, and its model unless that is lent (see
+// GameObject::setModel).
 #pragma once
 
 #include <string>

@@ -7,14 +7,13 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "app/Globals.h"
-#include "objects/Hex.h"
+#include "objects/HexColor.h"
 #include "physics/Material.h"
 #include "physics/Physics.h"
 #include "physics/RigidDynamic.h"
 #include "physics/RigidStatic.h"
 #include "physics/Shape.h"
 #include "physics/TriangleMesh.h"
-#include "render/ModelCache.h"
 #include "render/Shader.h"
 
 namespace {
@@ -97,14 +96,15 @@ void GameObject::draw(float gamma) {
     glUniform1i(glGetUniformLocation(program, "particle"), 0);
     glUniform1i(glGetUniformLocation(program, "shadowMap"), static_cast<GLint>(Mesh::ShadowMapUnit));
     glUniform1f(glGetUniformLocation(program, "gamma"), gamma);
-    // A tile has already sent its own colour; everything else is drawn plain.
-    if (dynamic_cast<Hex*>(this) == nullptr) {
-        glUniform1i(glGetUniformLocation(program, "hexColor"), HexColor::None);
-    }
+    glUniform1i(glGetUniformLocation(program, "hexColor"), drawColor());
     SetMatrix(program, "lightSpaceMatrix", lightSpaceMatrix);
     SetMatrix(program, "modelMatrix", modelMatrix);
     SetMatrix(program, "projectionMatrix", projectionViewMatrix);
     mesh.draw(shader);
+}
+
+int32_t GameObject::drawColor() const {
+    return HexColor::None;
 }
 
 void GameObject::update(float deltaMs) {}
@@ -167,16 +167,28 @@ void GameObject::releasePhysics() {
     material = nullptr;
 }
 
+void GameObject::setModel(LoadedModel model) {
+    setMesh(std::move(model.mesh));
+    triangleMesh = model.triangleMesh;
+    setBounds(model.boundsMin.x, model.boundsMin.y, model.boundsMin.z, model.boundsMax.x, model.boundsMax.y,
+              model.boundsMax.z);
+    modelLent = model.lent;
+}
+
+void GameObject::borrowModel(const Mesh& lentMesh, phys::TriangleMesh* lentTriangleMesh) {
+    setMesh(lentMesh);
+    triangleMesh = lentTriangleMesh;
+    modelLent = true;
+}
+
 void GameObject::releaseModel() {
-    // A model from the cache is shared by every object built from its file: the cache
-    // frees it, once. This object only lets go of it.
-    if (ModelCache::holds(mesh)) {
-        mesh = Mesh();
-    } else {
+    if (!modelLent) {
         mesh.release();
+        if (triangleMesh != nullptr) triangleMesh->release();
     }
-    if (triangleMesh != nullptr && !ModelCache::holds(triangleMesh)) triangleMesh->release();
+    mesh = Mesh();
     triangleMesh = nullptr;
+    modelLent = false;
 }
 
 }  // namespace object

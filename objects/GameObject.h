@@ -2,6 +2,8 @@
 // shader and physics handles. Draws itself in the lit pass and builds its actor.
 // NOTE: the physics actor keeps a pointer to name's characters; name must not change
 // while the actor exists.
+// NOTE: the mesh's GL objects and triangleMesh are the object's own unless it got them
+// lent (setModel with a lent model, borrowModel): it frees only its own.
 #pragma once
 
 #include <string>
@@ -9,6 +11,7 @@
 #include <glm/glm.hpp>
 
 #include "physics/PhysicsTypes.h"
+#include "render/LoadedModel.h"
 #include "render/Mesh.h"
 
 class Shader;
@@ -65,15 +68,26 @@ public:
     virtual glm::mat4 getModelMatrix();
     virtual void createActor(phys::Physics* physics, int kind);
 
+    // Takes the model's mesh (setMesh), triangle mesh and bounds (setBounds), and with them
+    // whether they are the object's own to free or only lent to it.
+    void setModel(LoadedModel model);
+    // Draws and collides with another object's mesh and triangle mesh, which stay whoever's
+    // they were; the bounds stay as they are.
+    void borrowModel(const Mesh& lentMesh, phys::TriangleMesh* lentTriangleMesh);
+
 protected:
+    // The HexColor that the lit pass draws this object in: plain but for a tile.
+    virtual int32_t drawColor() const;
     // Releases the actor built by createActor (taking it out of its scene), its shape and
     // material, and nulls the handles. For subclasses whose actor is their own.
     // NOTE: call it before the scene holding the actor is released.
     void releasePhysics();
-    // Deletes the mesh's GL objects and releases triangleMesh: only for the object that
-    // loaded them, never for one that holds a copy. A model from the ModelCache is only let
-    // go of: the cache frees it.
+    // Deletes the mesh's GL objects and releases triangleMesh when they are the object's
+    // own; a lent model is only let go of. Either way the object is left without one.
     void releaseModel();
+
+private:
+    bool modelLent = false;
 };
 
 }  // namespace object

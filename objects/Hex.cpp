@@ -5,7 +5,6 @@
 
 #include "objects/ParticleObject.h"
 #include "physics/RigidActor.h"
-#include "render/Shader.h"
 
 namespace {
 
@@ -29,13 +28,12 @@ Hex::Hex(std::string name, Shader* shader, glm::mat4 projection, Mesh burstMesh)
       isTarget(false),
       visited(false),
       baseZ(0.0f),
-      amplitude(0.0f),
-      sharesPrototypeMesh(false) {}
+      amplitude(0.0f) {}
 
 Hex::~Hex() {
     delete burst;
     releasePhysics();
-    if (!sharesPrototypeMesh) releaseModel();
+    releaseModel();
 }
 
 void Hex::init(phys::Physics* physics, const glm::vec3& position, phys::Cooking* cooking) {
@@ -73,10 +71,12 @@ void Hex::setView(glm::mat4 view) {
 }
 
 void Hex::draw(float gamma) {
-    glUseProgram(shader->program);
-    glUniform1i(glGetUniformLocation(shader->program, "hexColor"), hexColor);
     GameObject::draw(gamma);
     if (burst != nullptr) burst->draw();
+}
+
+int32_t Hex::drawColor() const {
+    return hexColor;
 }
 
 }  // namespace object

@@ -1,8 +1,8 @@
 // One hexagonal floor tile: a static actor from the tile model's triangle mesh, a
 // colour state for the lit shader, target/goal/visited marks, an optional swing along
 // z (a moving tile) and a smoke burst of its own.
-// NOTE: clones share the start tile's mesh GL names and triangle mesh (see CloneHex);
-// only the start tile releases those.
+// NOTE: clones borrow the start tile's mesh GL names and triangle mesh (see CloneHex) and
+// never free them; whoever frees the start tile's frees theirs.
 #pragma once
 
 #include <cstdint>
@@ -33,17 +33,14 @@ public:
     bool visited;
     float baseZ;
     float amplitude;
-    // Set by CloneHex: the mesh GL names and triangleMesh belong to the start tile.
-    bool sharesPrototypeMesh;
 
     // The tile clock in milliseconds, shared by all tiles: advances on every tile
     // update and is never reset. It is the phase of every moving tile.
     static float hexTime;
 
     Hex(std::string name, Shader* shader, glm::mat4 projection, Mesh burstMesh);
-    // Releases the tile's own actor (leaving the scene), shape, material and burst. A
-    // tile that is no clone (the start tile) also deletes the mesh GL objects and releases
-    // the triangle mesh that its clones share: delete it after them.
+    // Releases the tile's own actor (leaving the scene), shape, material and burst, and its
+    // model when that is its own: a start tile with a model of its own goes after its clones.
     // NOTE: delete tiles before releasing the scene that holds their actors.
     ~Hex() override;
 
@@ -53,6 +50,9 @@ public:
     void update(float deltaMs) override;
     void setView(glm::mat4 view) override;
     void draw(float gamma) override;
+
+protected:
+    int32_t drawColor() const override;
 };
 
 }  // namespace object

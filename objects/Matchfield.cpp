@@ -245,9 +245,7 @@ object::Hex* CloneHex(object::Hex* prototype, const glm::vec3& position, std::st
                       phys::Cooking* cooking) {
     auto* clone = new object::Hex(std::move(name), prototype->shader, prototype->projectionMatrix,
                                   prototype->burstMesh);
-    clone->sharesPrototypeMesh = true;
-    clone->setMesh(prototype->mesh);
-    clone->triangleMesh = prototype->triangleMesh;
+    clone->borrowModel(prototype->mesh, prototype->triangleMesh);
     clone->init(physics, position, cooking);
     return clone;
 }

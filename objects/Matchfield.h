@@ -44,7 +44,7 @@ public:
 extern glm::vec3 hexPlacement;
 extern object::Hex* lastClonedHex;
 
-// One new tile at position as a copy of prototype: shared mesh and triangle mesh, its own
-// actor, material and burst. Not yet in the scene or any list.
+// One new tile at position as a copy of prototype: the prototype's mesh and triangle mesh
+// borrowed, its own actor, material and burst. Not yet in the scene or any list.
 object::Hex* CloneHex(object::Hex* prototype, const glm::vec3& position, std::string name, phys::Physics* physics,
                       phys::Cooking* cooking);

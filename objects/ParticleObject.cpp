@@ -55,7 +55,7 @@ ParticleObject::ParticleObject(std::string name, Shader* shader, glm::mat4 proje
       elapsed(0.0f) {
     // One smoke model for every burst. The per-puff attributes go into a vertex array of
     // the burst's own over the shared buffers, so that bursts do not overwrite each other's.
-    GameObject::setMesh(ModelCache::load(SmokeModelPath, this, cooking, physics));
+    setModel(ModelCache::load(SmokeModelPath, cooking, physics));
     mesh.vao = mesh.createVertexArray();
     instanceMatrices = new glm::mat4[PuffCount];
     instanceCount = PuffCount;

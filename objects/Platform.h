@@ -1,5 +1,6 @@
 // The static block "right" that carries the barrel pyramid.
-// Owns its actor, shape, material, mesh GL objects and triangle mesh.
+// Owns its actor, shape and material, and its model unless that is lent (see
+// GameObject::setModel).
 #pragma once
 
 #include <string>

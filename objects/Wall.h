@@ -1,5 +1,6 @@
 // The static wall "wall1" that swings from side to side along x from level 2 on.
-// Owns its actor, shape, material (set by its creator), mesh GL objects and triangle mesh.
+// Owns its actor, shape and material (set by its creator), and its model unless that is
+// lent (see GameObject::setModel).
 #pragma once
 
 #include <string>

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace os {
 
@@ -71,6 +72,15 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& r
     ::close(fd);
     reason.clear();
     return true;
+}
+
+std::optional<FileVersion> VersionOf(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error).lexically_normal();
+    const fs::file_time_type written = fs::last_write_time(absolute, error);
+    if (error) return std::nullopt;
+    return FileVersion(absolute.string(), written.time_since_epoch().count());
 }
 
 }  // namespace os

@@ -2,7 +2,10 @@
 // file without read permission fails like a missing one instead of blocking or throwing.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace os {
 
@@ -27,5 +30,13 @@ bool IsReadableFile(const std::string& path);
 // The whole content of a readable regular file. False, with reason set, when the file
 // cannot be probed, opened or read to its end (a read error included); never throws.
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& reason);
+
+// One version of a file, the key of whatever is made from a file once and kept: its
+// absolute path and when it was last written. The same relative path after a change of
+// folder names another file, and a rewritten file is another version.
+using FileVersion = std::pair<std::string, int64_t>;
+
+// Nothing when the path's absolute form or its write time cannot be had (no file there).
+std::optional<FileVersion> VersionOf(const std::string& path);
 
 }  // namespace os

@@ -1,7 +1,8 @@
 // Drawable geometry: vertex and index lists with their GL vertex array and buffers,
 // and the material textures.
 // NOTE: a Mesh is a value; copies share the same GL names. The destructor frees only
-// the lists. GL objects are deleted explicitly with release() by whoever owns them.
+// the lists. GL objects are deleted explicitly with release() by their one owner: whoever
+// loaded them (see LoadedModel).
 #pragma once
 
 #include <GL/glew.h>

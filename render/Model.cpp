@@ -1,8 +1,6 @@
 #include "render/Model.h"
 
-#include <FreeImage.h>
 #include <assimp/postprocess.h>
-#include <atomic>
 #include <assimp/scene.h>
 #include <assimp/Importer.hpp>
 #include <cfloat>
@@ -10,7 +8,6 @@
 #include <iostream>
 #include <utility>
 
-#include "objects/GameObject.h"
 #include "physics/Cooking.h"
 #include "platform/Pause.h"
 #include "platform/ReadableFile.h"
@@ -23,11 +20,14 @@ constexpr float DefaultShininess = 10.0f;
 // Stands in for a normal the file does not give: lit as if facing the sun's sky.
 const glm::vec3 DefaultNormal(0.0f, 1.0f, 0.0f);
 
-std::atomic<int> heldImages{0};
-
 std::string DirectoryOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(0, slash);
+}
+
+// The image file of a material texture, which is also the key of what was decoded ahead.
+std::string TextureFile(const std::string& directory, const char* name) {
+    return directory + "/" + name;
 }
 
 bool IsTriangle(const aiFace& face) {
@@ -61,9 +61,7 @@ Model::Model(std::string path)
       mipmapMode(2),
       linearFiltering(true) {}
 
-Model::~Model() {
-    for (auto& [file, image] : decoded) freeImage(image);
-}
+Model::~Model() = default;
 
 std::unique_ptr<Assimp::Importer> Model::import(const std::string& path) {
     std::string refused;
@@ -87,39 +85,17 @@ std::vector<std::string> Model::textureFiles(const aiScene* scene, const std::st
         for (unsigned i = 0; i < aiGetMaterialTextureCount(material, type); ++i) {
             aiString name;
             aiGetMaterialTexture(material, type, i, &name, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-            files.push_back(directory + "/" + name.C_Str());
+            files.push_back(TextureFile(directory, name.C_Str()));
         }
     }
     return files;
 }
 
-FIBITMAP* Model::decodeImage(const std::string& file) {
-    const FREE_IMAGE_FORMAT format = os::IsReadableFile(file) ? FreeImage_GetFileType(file.c_str(), 0) : FIF_UNKNOWN;
-    FIBITMAP* loaded = format == FIF_UNKNOWN ? nullptr : FreeImage_Load(format, file.c_str(), 0);
-    FIBITMAP* converted = loaded ? FreeImage_ConvertTo32Bits(loaded) : nullptr;
-    if (loaded) FreeImage_Unload(loaded);
-    if (converted == nullptr) return nullptr;
-    FreeImage_FlipVertical(converted);
-    ++heldImages;
-    return converted;
-}
-
-void Model::freeImage(FIBITMAP* image) {
-    if (image == nullptr) return;
-    FreeImage_Unload(image);
-    --heldImages;
-}
-
-int Model::imagesHeld() {
-    return heldImages.load();
-}
-
-void Model::useDecoded(std::map<std::string, FIBITMAP*> images) {
-    for (auto& [file, image] : decoded) freeImage(image);
+void Model::useDecoded(std::map<std::string, DecodedImage> images) {
     decoded = std::move(images);
 }
 
-Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physics* /*physics*/) {
+LoadedModel Model::load(phys::Cooking* cooking, phys::Physics* /*physics*/) {
     {
         // A folder or special file in the model's place would pass the open or block it.
         std::ifstream probe;
@@ -158,20 +134,18 @@ Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physic
         indices.insert(indices.end(), face.mIndices, face.mIndices + 3);
     }
 
-    if (owner) {
-        if (cooking) {
-            phys::TriangleMeshDesc desc;
-            desc.points.count = mesh->mNumVertices;
-            desc.points.stride = sizeof(aiVector3D);
-            desc.points.data = mesh->mVertices;
-            desc.triangles.count = static_cast<uint32_t>(indices.size() / 3);
-            desc.triangles.stride = 3 * sizeof(unsigned);
-            desc.triangles.data = indices.data();
-            owner->triangleMesh = cooking->createTriangleMesh(desc);
-        } else {
-            owner->triangleMesh = nullptr;
-            std::cerr << "Model: no cooking object, no collision mesh for " << path << std::endl;
-        }
+    LoadedModel loaded;
+    if (cooking) {
+        phys::TriangleMeshDesc desc;
+        desc.points.count = mesh->mNumVertices;
+        desc.points.stride = sizeof(aiVector3D);
+        desc.points.data = mesh->mVertices;
+        desc.triangles.count = static_cast<uint32_t>(indices.size() / 3);
+        desc.triangles.stride = 3 * sizeof(unsigned);
+        desc.triangles.data = indices.data();
+        loaded.triangleMesh = cooking->createTriangleMesh(desc);
+    } else {
+        std::cerr << "Model: no cooking object, no collision mesh for " << path << std::endl;
     }
 
     directory = DirectoryOf(path);
@@ -202,8 +176,10 @@ Mesh Model::load(object::GameObject* owner, phys::Cooking* cooking, phys::Physic
         textures.insert(textures.end(), specular.begin(), specular.end());
     }
 
-    if (owner) owner->setBounds(boundsMin.x, boundsMin.y, boundsMin.z, boundsMax.x, boundsMax.y, boundsMax.z);
-    return Mesh(std::move(vertices), std::move(indices), std::move(textures));
+    loaded.boundsMin = boundsMin;
+    loaded.boundsMax = boundsMax;
+    loaded.mesh = Mesh(std::move(vertices), std::move(indices), std::move(textures));
+    return loaded;
 }
 
 std::vector<MeshTexture> Model::loadTexturesOfType(aiMaterial* material, aiTextureType type, std::string typeName) {
@@ -223,31 +199,18 @@ std::vector<MeshTexture> Model::loadTexturesOfType(aiMaterial* material, aiTextu
 }
 
 unsigned Model::loadTextureFile(const char* name, std::string directory) {
-    const std::string file = directory + "/" + name;
+    const std::string file = TextureFile(directory, name);
     GLuint id = 0;
     glGenTextures(1, &id);
 
     // Decoded ahead on the reading thread when it could be; read here otherwise.
-    FIBITMAP* converted = nullptr;
     auto ahead = decoded.find(file);
-    if (ahead != decoded.end()) {
-        converted = ahead->second;
-        decoded.erase(ahead);
-    } else {
-        converted = decodeImage(file);
-    }
-    unsigned width = 0;
-    unsigned height = 0;
-    const void* pixels = nullptr;
-    if (converted) {
-        width = FreeImage_GetWidth(converted);
-        height = FreeImage_GetHeight(converted);
-        pixels = FreeImage_GetBits(converted);
-    }
+    const DecodedImage image = ahead != decoded.end() ? std::move(ahead->second) : DecodedImage(file);
+    if (ahead != decoded.end()) decoded.erase(ahead);
 
     glBindTexture(GL_TEXTURE_2D, id);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
-                 GL_UNSIGNED_BYTE, pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, static_cast<GLsizei>(image.width()), static_cast<GLsizei>(image.height()),
+                 0, GL_BGRA, GL_UNSIGNED_BYTE, image.pixels());
     // Modes 1 and 2 would ask for a mip chain, but the filters below never sample one: it
     // would only cost time (a third of all model loading on software GL) and memory.
     const GLint filter = linearFiltering ? GL_LINEAR : GL_NEAREST;
@@ -256,6 +219,5 @@ unsigned Model::loadTextureFile(const char* name, std::string directory) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glBindTexture(GL_TEXTURE_2D, 0);
-    freeImage(converted);
     return id;
 }

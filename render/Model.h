@@ -1,7 +1,7 @@
 // Turns one model file into what a scene object needs: the GPU mesh of its first mesh
-// with textures, a collision triangle mesh stored into the owner, and the owner's bounds.
-// NOTE: a Model owns only its strings and an import handed to it; the returned Mesh's GL
-// objects belong to the caller.
+// with textures, a collision triangle mesh and the bounds, as one LoadedModel.
+// NOTE: a Model owns only its strings and what was read ahead for it; the GL objects and
+// the triangle mesh it loads belong to the caller.
 #pragma once
 
 #include <assimp/material.h>
@@ -12,15 +12,12 @@
 
 #include <glm/glm.hpp>
 
-#include "render/Mesh.h"
+#include "render/DecodedImage.h"
+#include "render/LoadedModel.h"
 
-struct FIBITMAP;
 struct aiScene;
 namespace Assimp {
 class Importer;
-}
-namespace object {
-class GameObject;
 }
 namespace phys {
 class Cooking;
@@ -48,25 +45,19 @@ public:
     // The image files (by the path loadTextureFile opens) whose textures load() makes from
     // this scene of the model file at path.
     static std::vector<std::string> textureFiles(const aiScene* scene, const std::string& path);
-    // Reads an image file into 32-bit rows, bottom row first, as a texture takes them; null
-    // when it cannot be read. No GL: any thread may call it. Free it with freeImage().
-    static FIBITMAP* decodeImage(const std::string& file);
-    static void freeImage(FIBITMAP* image);
-    // Images from decodeImage() not freed yet, in the whole process.
-    static int imagesHeld();
     // Images decoded ahead by file path, for loadTextureFile to take instead of reading the
-    // file again; the model frees those it does not take.
-    void useDecoded(std::map<std::string, FIBITMAP*> images);
+    // file again.
+    void useDecoded(std::map<std::string, DecodedImage> images);
 
     // Ends the process when the file is missing, cannot be imported or holds no mesh, and
     // when it or a material file it names is a FIFO, a folder or unreadable.
-    // Without a cooking object the owner's triangleMesh is left null.
-    Mesh load(object::GameObject* owner, phys::Cooking* cooking, phys::Physics* physics);
+    // Without a cooking object the triangle mesh is null. Never lent: the caller frees it.
+    LoadedModel load(phys::Cooking* cooking, phys::Physics* physics);
     std::vector<MeshTexture> loadTexturesOfType(aiMaterial* material, aiTextureType type, std::string typeName);
     // An unreadable image gives an empty (0 x 0) texture.
     unsigned loadTextureFile(const char* name, std::string directory);
 
 private:
     std::unique_ptr<Assimp::Importer> imported;
-    std::map<std::string, FIBITMAP*> decoded;
+    std::map<std::string, DecodedImage> decoded;
 };

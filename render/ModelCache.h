@@ -1,32 +1,26 @@
-// Loads each model file once per process and hands every object built from it the same
+// Loads each model file once per process and lends every object built from it the same
 // GPU mesh (vertex array, buffers, textures), cooked triangle mesh and bounds: a level
 // builds a hundred objects from six files.
-// NOTE: the cache owns what it loaded; objects hold copies and must not delete them
-// (GameObject::releaseModel asks holds()). releaseAll() frees everything exactly once.
+// NOTE: the cache owns what it loaded and hands out lent copies (LoadedModel::lent), which
+// objects never free. releaseAll() frees everything exactly once.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-#include "render/Mesh.h"
+#include "render/LoadedModel.h"
 
-namespace object {
-class GameObject;
-}
 namespace phys {
 class Cooking;
 class Physics;
-class TriangleMesh;
 }  // namespace phys
 
 class ModelCache {
 public:
-    // What Model::load gives owner (its triangleMesh and bounds set, the first mesh
-    // returned), from the first load of this file with this cooking object. A missing or
-    // broken file ends the process as Model::load does.
-    static Mesh load(const std::string& path, object::GameObject* owner, phys::Cooking* cooking,
-                     phys::Physics* physics);
+    // What Model::load gives, lent, from the first load of this file with this cooking
+    // object. A missing or broken file ends the process as Model::load does.
+    static LoadedModel load(const std::string& path, phys::Cooking* cooking, phys::Physics* physics);
     // Starts reading those of the files that are not loaded yet on a second thread (the
     // file reading alone: GL and cooking stay on this thread), so that the caller can do
     // other work meanwhile; load() waits for them. The first level's files would otherwise
@@ -37,9 +31,6 @@ public:
     // Waits for the files being read ahead and drops those no load took. Whoever called
     // importAhead() calls it on every way out, a fatal exit included.
     static void endReadAhead();
-    // True when the mesh's buffers or the triangle mesh are the cache's.
-    static bool holds(const Mesh& mesh);
-    static bool holds(const phys::TriangleMesh* triangleMesh);
     // Deletes every cached mesh's GL objects and releases every cooked mesh, once; the next
     // load reads its file again; files still being read ahead are waited for and dropped.
     // Needs the GL context; no object may draw a cached mesh after.

@@ -17,9 +17,6 @@ ModelReadAhead::ModelReadAhead(std::vector<std::string> paths) : paths(std::move
 
 ModelReadAhead::~ModelReadAhead() {
     wait();
-    for (auto& [path, decoded] : images) {
-        for (auto& [file, image] : decoded) Model::freeImage(image);
-    }
 }
 
 void ModelReadAhead::wait() {
@@ -46,10 +43,8 @@ void ModelReadAhead::readAll() {
     for (const std::string& path : paths) {
         const Assimp::Importer* importer = imports[path].get();
         if (importer == nullptr) continue;
-        std::map<std::string, FIBITMAP*>& decoded = images[path];
-        for (const std::string& file : Model::textureFiles(importer->GetScene(), path)) {
-            if (decoded.count(file) != 0) continue;
-            if (FIBITMAP* image = Model::decodeImage(file)) decoded[file] = image;
-        }
+        std::map<std::string, DecodedImage>& decoded = images[path];
+        // An image that cannot be read is kept empty: the load makes the same empty texture of it.
+        for (const std::string& file : Model::textureFiles(importer->GetScene(), path)) decoded.try_emplace(file, file);
     }
 }

@@ -15,8 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "render/DecodedImage.h"
+
 class Model;
-struct FIBITMAP;
 namespace Assimp {
 class Importer;
 }
@@ -42,7 +43,7 @@ private:
     std::vector<std::string> paths;
     // Filled by the thread, touched here only after the join.
     std::map<std::string, std::unique_ptr<Assimp::Importer>> imports;
-    std::map<std::string, std::map<std::string, FIBITMAP*>> images;
+    std::map<std::string, std::map<std::string, DecodedImage>> images;
     // Last: started once the members it fills exist.
     std::thread thread;
 };

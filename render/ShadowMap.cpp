@@ -8,7 +8,6 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "app/Globals.h"
-#include "objects/GameObject.h"
 #include "render/Shader.h"
 
 namespace {
@@ -29,12 +28,12 @@ Cover Union(const Cover& a, const Cover& b) {
     return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
 }
 
-// The texels that one object's mesh can reach in a width x height map, from the light-space
-// corners of its vertices' box; the whole map when that cannot be told.
-Cover CoverOf(const object::GameObject& object, const glm::mat4& lightSpace, int width, int height) {
+// The texels that one mesh can reach in a width x height map where modelMatrix puts it,
+// from the light-space corners of its vertices' box; the whole map when that cannot be told.
+Cover CoverOf(const Mesh& mesh, const glm::mat4& modelMatrix, const glm::mat4& lightSpace, int width, int height) {
     const Cover whole{0, 0, width, height};
-    const std::vector<Vertex>& vertices = object.mesh.vertices;
-    if (object.mesh.indices.empty()) return {0, 0, 0, 0};
+    const std::vector<Vertex>& vertices = mesh.vertices;
+    if (mesh.indices.empty()) return {0, 0, 0, 0};
     if (vertices.empty()) return whole;  // drawn from buffers whose extent we do not know
     glm::vec3 low = vertices.front().position;
     glm::vec3 high = low;
@@ -42,7 +41,7 @@ Cover CoverOf(const object::GameObject& object, const glm::mat4& lightSpace, int
         low = glm::min(low, vertex.position);
         high = glm::max(high, vertex.position);
     }
-    const glm::mat4 toLight = lightSpace * object.modelMatrix;
+    const glm::mat4 toLight = lightSpace * modelMatrix;
     glm::vec2 lowNdc(std::numeric_limits<float>::max());
     glm::vec2 highNdc(-std::numeric_limits<float>::max());
     for (int corner = 0; corner < 8; ++corner) {
@@ -68,12 +67,6 @@ Cover CoverOf(const object::GameObject& object, const glm::mat4& lightSpace, int
     cover.x1 = std::min(cover.x1, width);
     cover.y1 = std::min(cover.y1, height);
     if (Empty(cover)) return {0, 0, 0, 0};
-    return cover;
-}
-
-Cover CoverOf(const std::vector<object::GameObject*>& objects, const glm::mat4& lightSpace, int width, int height) {
-    Cover cover{0, 0, 0, 0};
-    for (const object::GameObject* object : objects) cover = Union(cover, CoverOf(*object, lightSpace, width, height));
     return cover;
 }
 
@@ -139,9 +132,12 @@ GLuint ShadowMap::getDepthMap() {
     return depthMap;
 }
 
-void ShadowMap::render(std::vector<object::GameObject*> objects, Shader* depthShader) {
+void ShadowMap::renderCasters(const std::vector<Caster>& casters, Shader* depthShader) {
     const glm::mat4 lightSpace = lightProjection * lightView;
-    const Cover cover = CoverOf(objects, lightSpace, width, height);
+    Cover cover{0, 0, 0, 0};
+    for (const Caster& caster : casters) {
+        cover = Union(cover, CoverOf(*caster.mesh, *caster.modelMatrix, lightSpace, width, height));
+    }
     const Cover cleared = Union(cover, lastCover);
     lastCover = cover;
 
@@ -152,16 +148,16 @@ void ShadowMap::render(std::vector<object::GameObject*> objects, Shader* depthSh
     glScissor(cleared.x0, cleared.y0, cleared.x1 - cleared.x0, cleared.y1 - cleared.y0);
     glClear(GL_DEPTH_BUFFER_BIT);
     glScissor(cover.x0, cover.y0, cover.x1 - cover.x0, cover.y1 - cover.y0);
-    if (!objects.empty()) {
+    if (!casters.empty()) {
         // One program and one uniform for the whole pass: look it up once.
         const GLint depthMVPLocation = glGetUniformLocation(depthShader->program, "depthMVP");
         glUseProgram(depthShader->program);
-        for (object::GameObject* object : objects) {
-            if (object->mesh.indices.empty()) continue;
-            const glm::mat4 depthMVP = lightSpace * object->modelMatrix;
+        for (const Caster& caster : casters) {
+            if (caster.mesh->indices.empty()) continue;
+            const glm::mat4 depthMVP = lightSpace * *caster.modelMatrix;
             glUniformMatrix4fv(depthMVPLocation, 1, GL_FALSE, glm::value_ptr(depthMVP));
-            glBindVertexArray(object->mesh.vao);
-            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(object->mesh.indices.size()), GL_UNSIGNED_INT,
+            glBindVertexArray(caster.mesh->vao);
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(caster.mesh->indices.size()), GL_UNSIGNED_INT,
                            nullptr);
         }
         glBindVertexArray(0);

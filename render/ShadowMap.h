@@ -9,6 +9,10 @@
 #include <GL/glew.h>
 #include <vector>
 
+#include <glm/glm.hpp>
+
+#include "render/Mesh.h"
+
 class Shader;
 namespace object {
 class GameObject;
@@ -37,7 +41,9 @@ public:
     // draws only the texels that this pass's objects and the last pass's cover; every other
     // texel already holds the cleared depth, so the map equals a full clear and redraw.
     // NOTE: leaves the scissor test off and the scissor box at the map's size.
-    void render(std::vector<object::GameObject*> objects, Shader* depthShader);
+    // The pass reads each object's `mesh` and `modelMatrix` and nothing else.
+    template <class Object = object::GameObject>
+    void render(std::vector<Object*> objects, Shader* depthShader);
 
     // Makes the shared framebuffer and texture when there are none, without clearing them
     // or saying so, so that a set-up can take their memory while other work runs.
@@ -56,8 +62,23 @@ public:
     Cover lastCover{0, 0, Size, Size};
 
 private:
+    // What the depth pass draws of one object: its mesh where its model matrix puts it.
+    struct Caster {
+        const Mesh* mesh;
+        const glm::mat4* modelMatrix;
+    };
+    void renderCasters(const std::vector<Caster>& casters, Shader* depthShader);
+
     static GLuint sharedFramebuffer;
     static GLuint sharedTexture;
 };
+
+template <class Object>
+void ShadowMap::render(std::vector<Object*> objects, Shader* depthShader) {
+    std::vector<Caster> casters;
+    casters.reserve(objects.size());
+    for (const Object* object : objects) casters.push_back({&object->mesh, &object->modelMatrix});
+    renderCasters(casters, depthShader);
+}
 
 }  // namespace service

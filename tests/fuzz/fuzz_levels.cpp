@@ -118,7 +118,7 @@ fuzz::Harness fuzz::MakeHarness() {
 
     // Tiles are clones of the start tile on the real model, as in the game.
     hexPrototype = new object::Hex("hex", nullptr, glm::mat4(1.0f), emptyMesh);
-    hexPrototype->setMesh(Model("./res/Models/spielfeld.obj").load(hexPrototype, cooking, physics));
+    hexPrototype->setModel(Model("./res/Models/spielfeld.obj").load(cooking, physics));
     hexPrototype->init(physics, glm::vec3(0.0f, 1.0f, -34.0f), cooking);
     scene->addActor(*hexPrototype->staticActor);
     hexList.assign(1, hexPrototype);

@@ -131,8 +131,7 @@ protected:
     object::Hex* addTile(const std::string& name, const glm::vec3& position, bool isTarget = false,
                          int32_t color = HexColor::None) {
         auto* tile = new object::Hex(name, nullptr, glm::mat4(1.0f), Mesh());
-        tile->sharesPrototypeMesh = true;  // the test owns the cooked prism
-        tile->triangleMesh = hexMesh;
+        tile->borrowModel(Mesh(), hexMesh);  // the test owns the cooked prism
         tile->createActor(physics, ActorKind::StaticMesh);
         tile->staticActor->setGlobalPose(phys::Pose(position), true);
         tile->baseZ = position.z;

@@ -1,5 +1,5 @@
-// The hex tile: the shared tile clock, the swing of a moving tile, the colour it sends
-// before the base draw, and what building and deleting tiles does to shared resources.
+// The hex tile: the shared tile clock, the swing of a moving tile, the colour it draws in,
+// and what building and deleting tiles does to shared resources.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -69,8 +69,7 @@ protected:
     // A tile with its actor but no burst, standing at position turned about +Y.
     std::unique_ptr<object::Hex> makeTile(const glm::vec3& position) {
         auto tile = std::make_unique<object::Hex>("moving111", nullptr, glm::mat4(1.0f), Mesh());
-        tile->sharesPrototypeMesh = true;  // the mesh is this fixture's
-        tile->triangleMesh = tileMesh;
+        tile->borrowModel(Mesh(), tileMesh);  // the mesh is this fixture's
         tile->createActor(physics, ActorKind::StaticMesh);
         tile->staticActor->setGlobalPose(phys::Pose(position, glm::angleAxis(0.3f, glm::vec3(0, 1, 0))));
         tile->baseZ = position.z;
@@ -136,7 +135,7 @@ int RedAtCentre() {
     return rgba[0];
 }
 
-TEST(HexDraw, SendsItsColourBeforeTheBaseDrawAndOthersSendPlain) {
+TEST(HexDraw, SendsItsOwnColourAndOthersSendPlain) {
     if (!EnsureGlContext()) GTEST_SKIP() << "no display";
     Shader* shader = ColourShader();
     GLuint fbo = 0, colour = 0;
@@ -189,7 +188,7 @@ protected:
         world = objtest::NewScene();
         ASSERT_NE(world, nullptr);
         prototype = new object::Hex("hex", nullptr, glm::mat4(1.0f), emptyMesh);
-        prototype->setMesh(Model("./res/Models/spielfeld.obj").load(prototype, cooking, physics));
+        prototype->setModel(Model("./res/Models/spielfeld.obj").load(cooking, physics));
         prototype->init(physics, glm::vec3(0.0f, 1.0f, -34.0f), cooking);
         world->addActor(*prototype->staticActor);
     }

@@ -45,7 +45,7 @@ protected:
         renderList.clear();
         hexList.clear();
         hexPrototype = new object::Hex("hex", nullptr, glm::mat4(1.0f), emptyMesh);
-        hexPrototype->setMesh(Model("./res/Models/spielfeld.obj").load(hexPrototype, cooking, physics));
+        hexPrototype->setModel(Model("./res/Models/spielfeld.obj").load(cooking, physics));
         hexPrototype->init(physics, StartTile, cooking);
         scene->addActor(*hexPrototype->staticActor);
         hexList.push_back(hexPrototype);

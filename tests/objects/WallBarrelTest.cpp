@@ -141,17 +141,17 @@ TEST_F(PyramidTest, GameModelsStayStackedForTenSeconds) {
     for (const char* path : {"./res/Models/testQuader.obj", "./res/Models/Fass.obj", "./res/Models/spielfeld.obj"}) {
         if (!objtest::FileExists(path)) GTEST_SKIP() << path << " missing";
     }
-    object::GameObject tile("hex", nullptr, glm::mat4(1.0f));
-    Model("./res/Models/spielfeld.obj").load(&tile, cooking, physics).release();
+    LoadedModel tile = Model("./res/Models/spielfeld.obj").load(cooking, physics);
+    tile.mesh.release();
     auto* platform = new object::Platform("right", nullptr, glm::mat4(1.0f));
     objects.emplace_back(platform);
-    platform->setMesh(Model("./res/Models/testQuader.obj").load(platform, cooking, physics));
+    platform->setModel(Model("./res/Models/testQuader.obj").load(cooking, physics));
     Model barrelModel("./res/Models/Fass.obj");
     std::vector<object::Barrel*> barrels;
     for (int i = 0; i < 15; ++i) {
         auto* barrel = new object::Barrel("b" + std::to_string(i + 1), nullptr, glm::mat4(1.0f));
         objects.emplace_back(barrel);
-        barrel->setMesh(barrelModel.load(barrel, cooking, physics));
+        barrel->setModel(barrelModel.load(cooking, physics));
         barrels.push_back(barrel);
     }
     if (tile.triangleMesh != nullptr) tile.triangleMesh->release();

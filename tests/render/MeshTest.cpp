@@ -79,10 +79,10 @@ TEST(Mesh, DefaultMeshHasNoNamesAndReleasesWithoutGl) {
 TEST(Mesh, LoadedMeshDrawsEveryIndex) {
     if (!EnsureGlContext()) GTEST_SKIP() << "no display";
     Shader* shader = MaterialProbeShader();
-    object::GameObject owner;
     rendertest::RecordingCooking cooking;
-    Mesh mesh = Model(rendertest::DataDir() + "/bare.obj").load(&owner, &cooking, nullptr);
-    owner.triangleMesh->release();
+    const LoadedModel loaded = Model(rendertest::DataDir() + "/bare.obj").load(&cooking, nullptr);
+    loaded.triangleMesh->release();
+    Mesh mesh = loaded.mesh;
     ASSERT_EQ(mesh.indices.size(), 6u);
     glUseProgram(shader->program);
     GLuint query = 0;

@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "GlTestContext.h"
 #include "RenderTestSupport.h"
 #include "objects/GameObject.h"
+#include "render/DecodedImage.h"
 #include "render/Model.h"
 #include "render/ModelCache.h"
 
@@ -90,14 +92,14 @@ protected:
 TEST_F(ModelCacheTest, OneLoadPerFileGivesEveryObjectWhatModelLoadGives) {
     const std::string path = DataDir() + "/layered.obj";
     CountingCooking cooking;
-    object::GameObject own;
-    Mesh ownMesh = Model(path).load(&own, &cooking, nullptr);
+    LoadedModel own = Model(path).load(&cooking, nullptr);
+    Mesh& ownMesh = own.mesh;
     const int ownCalls = cooking.calls;
 
-    object::GameObject first;
-    object::GameObject second;
-    const Mesh a = ModelCache::load(path, &first, &cooking, nullptr);
-    const Mesh b = ModelCache::load(path, &second, &cooking, nullptr);
+    const LoadedModel first = ModelCache::load(path, &cooking, nullptr);
+    const LoadedModel second = ModelCache::load(path, &cooking, nullptr);
+    const Mesh& a = first.mesh;
+    const Mesh& b = second.mesh;
     EXPECT_EQ(cooking.calls, ownCalls + 1) << "the file is read and cooked once";
     EXPECT_EQ(ModelCache::size(), 1u);
 
@@ -120,10 +122,8 @@ TEST_F(ModelCacheTest, OneLoadPerFileGivesEveryObjectWhatModelLoadGives) {
     EXPECT_EQ(first.boundsMin, own.boundsMin);
     EXPECT_EQ(second.boundsMax, own.boundsMax);
 
-    EXPECT_TRUE(ModelCache::holds(a));
-    EXPECT_TRUE(ModelCache::holds(first.triangleMesh));
-    EXPECT_FALSE(ModelCache::holds(ownMesh));
-    EXPECT_FALSE(ModelCache::holds(own.triangleMesh));
+    EXPECT_TRUE(first.lent && second.lent) << "the cache frees what it lends";
+    EXPECT_FALSE(own.lent);
     ownMesh.release();
     own.triangleMesh->release();
     ModelCache::releaseAll();  // while the cooking that counts is alive
@@ -136,8 +136,8 @@ TEST_F(ModelCacheTest, ObjectsLetGoOfACachedModelAndReleaseAllFreesItOnce) {
     {
         Holder first;
         Holder second;
-        first.setMesh(ModelCache::load(path, &first, &cooking, nullptr));
-        second.setMesh(ModelCache::load(path, &second, &cooking, nullptr));
+        first.setModel(ModelCache::load(path, &cooking, nullptr));
+        second.setModel(ModelCache::load(path, &cooking, nullptr));
         shared = first.mesh;
     }
     EXPECT_TRUE(Live(shared)) << "the objects are gone, the cache still holds the model";
@@ -147,32 +147,34 @@ TEST_F(ModelCacheTest, ObjectsLetGoOfACachedModelAndReleaseAllFreesItOnce) {
     Mesh owned;
     {
         Holder own;
-        own.setMesh(Model(path).load(&own, &cooking, nullptr));
+        own.setModel(Model(path).load(&cooking, nullptr));
         owned = own.mesh;
     }
     EXPECT_FALSE(AnyLive(owned));
     EXPECT_EQ(cooking.releases, 1);
 
+    // An object deleted after the cache let go of its model still frees nothing.
+    auto late = std::make_unique<Holder>();
+    late->setModel(ModelCache::load(path, &cooking, nullptr));
     ModelCache::releaseAll();
     EXPECT_FALSE(AnyLive(shared));
     EXPECT_EQ(cooking.releases, 2);
     EXPECT_EQ(ModelCache::size(), 0u);
-    EXPECT_FALSE(ModelCache::holds(shared));
 
-    // Freed once: what GL now hands out under those names survives a second release.
+    // Freed once: what GL now hands out under those names survives a second release and
+    // the late object's end, and the cooked mesh is not released again.
     GLuint buffers[4] = {0, 0, 0, 0};
     glGenBuffers(4, buffers);
     for (GLuint buffer : buffers) glBindBuffer(GL_ARRAY_BUFFER, buffer);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     ModelCache::releaseAll();
+    late.reset();
     for (GLuint buffer : buffers) EXPECT_TRUE(glIsBuffer(buffer));
     glDeleteBuffers(4, buffers);
     EXPECT_EQ(cooking.releases, 2);
 
     // The next load reads the file again.
-    object::GameObject again;
-    const Mesh reloaded = ModelCache::load(path, &again, &cooking, nullptr);
-    EXPECT_TRUE(Live(reloaded));
+    EXPECT_TRUE(Live(ModelCache::load(path, &cooking, nullptr).mesh));
     ModelCache::releaseAll();
 }
 
@@ -184,21 +186,19 @@ TEST_F(ModelCacheTest, AnotherFolderOrAnotherCookingIsAnotherModel) {
     fs::copy_file(DataDir() + "/bare.obj", temp.path() + "/other.obj");
     CountingCooking cooking;
     CountingCooking otherCooking;
-    object::GameObject owner;
     Mesh here;
     Mesh there;
     {
         rendertest::ScopedChdir cd(DataDir());
-        here = ModelCache::load("./layered.obj", &owner, &cooking, nullptr);
+        here = ModelCache::load("./layered.obj", &cooking, nullptr).mesh;
     }
     {
         rendertest::ScopedChdir cd(temp.path());
-        there = ModelCache::load("./layered.obj", &owner, &cooking, nullptr);
-        EXPECT_NE(ModelCache::load("./other.obj", &owner, &cooking, nullptr).vbo, there.vbo);
+        there = ModelCache::load("./layered.obj", &cooking, nullptr).mesh;
+        EXPECT_NE(ModelCache::load("./other.obj", &cooking, nullptr).mesh.vbo, there.vbo);
     }
     EXPECT_NE(here.vbo, there.vbo);
-    const Mesh cookedElsewhere = ModelCache::load(DataDir() + "/layered.obj", &owner, &otherCooking, nullptr);
-    EXPECT_NE(cookedElsewhere.vbo, here.vbo);
+    EXPECT_NE(ModelCache::load(DataDir() + "/layered.obj", &otherCooking, nullptr).mesh.vbo, here.vbo);
     EXPECT_EQ(otherCooking.calls, 1);
     EXPECT_EQ(ModelCache::size(), 4u);
     ModelCache::releaseAll();
@@ -208,14 +208,15 @@ TEST_F(ModelCacheTest, FilesReadAheadGiveWhatAPlainLoadGivesAndAreDroppedWhenNot
     const std::string layered = DataDir() + "/layered.obj";
     const std::string bare = DataDir() + "/bare.obj";
     CountingCooking cooking;
-    object::GameObject own;
-    Mesh ownMesh = Model(layered).load(&own, &cooking, nullptr);
+    LoadedModel own = Model(layered).load(&cooking, nullptr);
+    Mesh& ownMesh = own.mesh;
+    // The sky's faces stay decoded for the whole process, if a test made a sky before.
+    const int heldBefore = DecodedImage::held();
 
     ModelCache::importAhead({layered, bare});
-    object::GameObject first;
-    object::GameObject second;
-    const Mesh a = ModelCache::load(layered, &first, &cooking, nullptr);
-    const Mesh b = ModelCache::load(bare, &second, &cooking, nullptr);
+    const LoadedModel first = ModelCache::load(layered, &cooking, nullptr);
+    const Mesh& a = first.mesh;
+    const Mesh b = ModelCache::load(bare, &cooking, nullptr).mesh;
     EXPECT_TRUE(Live(a));
     EXPECT_TRUE(Live(b));
     EXPECT_EQ(a.indices, ownMesh.indices);
@@ -233,13 +234,13 @@ TEST_F(ModelCacheTest, FilesReadAheadGiveWhatAPlainLoadGivesAndAreDroppedWhenNot
         EXPECT_EQ(ahead, TexturePixels(ownMesh.textures[i].id));
     }
     // Every image decoded ahead was taken and freed.
-    EXPECT_EQ(Model::imagesHeld(), 0);
+    EXPECT_EQ(DecodedImage::held(), heldBefore);
     EXPECT_EQ(first.boundsMin, own.boundsMin);
     EXPECT_EQ(first.boundsMax, own.boundsMax);
     EXPECT_NE(first.triangleMesh, nullptr);
     EXPECT_EQ(b.indices.size(), 6u);
     // Read ahead once, loaded from the cache after that.
-    EXPECT_EQ(ModelCache::load(layered, &first, &cooking, nullptr).vbo, a.vbo);
+    EXPECT_EQ(ModelCache::load(layered, &cooking, nullptr).mesh.vbo, a.vbo);
     EXPECT_EQ(ModelCache::size(), 2u);
 
     // Files loaded already are not read again; one nobody takes goes with releaseAll, as
@@ -254,7 +255,7 @@ TEST_F(ModelCacheTest, FilesReadAheadGiveWhatAPlainLoadGivesAndAreDroppedWhenNot
     ModelCache::releaseAll();
     EXPECT_EQ(ModelCache::size(), 0u);
     // Images decoded ahead for a file nobody loaded went with it.
-    EXPECT_EQ(Model::imagesHeld(), 0);
+    EXPECT_EQ(DecodedImage::held(), heldBefore);
     EXPECT_FALSE(AnyLive(a));
     ownMesh.release();
     own.triangleMesh->release();
@@ -278,7 +279,7 @@ TEST_F(ModelCacheTest, AFifoForTheMaterialOfAFileReadAheadEndsTheLoadInsteadOfBl
             alarm(BlockedSeconds);  // a blocked open ends the child by its signal
             CountingCooking cooking;
             ModelCache::importAhead({path});
-            ModelCache::load(path, nullptr, &cooking, nullptr);
+            ModelCache::load(path, &cooking, nullptr);
         },
         testing::ExitedWithCode(1), "Failed to find Model-File\nFilePath: [^\n]*/layered\\.mtl\n");
 }

@@ -11,7 +11,6 @@
 
 #include "GlTestContext.h"
 #include "RenderTestSupport.h"
-#include "objects/GameObject.h"
 #include "render/Model.h"
 
 namespace {
@@ -45,9 +44,8 @@ void ExpectVec3(const glm::vec3& actual, const glm::vec3& expected) {
 // Runs in a death-test child; no terminal on stdin so nothing waits.
 void LoadAndDie(const std::string& path) {
     if (!std::freopen("/dev/null", "r", stdin)) std::abort();
-    object::GameObject owner;
     rendertest::RecordingCooking cooking;
-    Model(path).load(&owner, &cooking, nullptr);
+    Model(path).load(&cooking, nullptr);
 }
 
 class ModelLoad : public testing::Test {
@@ -56,26 +54,27 @@ protected:
         if (!EnsureGlContext()) GTEST_SKIP() << "no display";
     }
     void TearDown() override {
-        if (owner.triangleMesh) owner.triangleMesh->release();
-        mesh.release();
+        if (loaded.triangleMesh) loaded.triangleMesh->release();
+        loaded.mesh.release();
     }
-    object::GameObject owner;
     rendertest::RecordingCooking cooking;
-    Mesh mesh;
+    LoadedModel loaded;
+    Mesh& mesh = loaded.mesh;
 };
 
 }  // namespace
 
 TEST_F(ModelLoad, FirstMeshOnlyWithNegativeBoundsFlippedUvsAndOrderedTextures) {
     Model model(DataDir() + "/layered.obj");
-    mesh = model.load(&owner, &cooking, nullptr);
+    loaded = model.load(&cooking, nullptr);
 
     EXPECT_EQ(model.directory, DataDir());
+    EXPECT_FALSE(loaded.lent) << "the caller frees what it loads";
     // The second object at (5..6, 5..6, 5) stays out of the bounds.
-    ExpectVec3(owner.boundsMin, {-3.0f, -6.0f, -7.0f});
-    ExpectVec3(owner.boundsMax, {-1.0f, -4.0f, -1.0f});
-    ExpectVec3(model.boundsMin, owner.boundsMin);
-    ExpectVec3(model.boundsMax, owner.boundsMax);
+    ExpectVec3(loaded.boundsMin, {-3.0f, -6.0f, -7.0f});
+    ExpectVec3(loaded.boundsMax, {-1.0f, -4.0f, -1.0f});
+    ExpectVec3(model.boundsMin, loaded.boundsMin);
+    ExpectVec3(model.boundsMax, loaded.boundsMax);
 
     // The stray line element is neither drawn nor cooked.
     EXPECT_EQ(mesh.indices, (std::vector<unsigned>{0, 1, 2}));
@@ -104,41 +103,39 @@ TEST_F(ModelLoad, FirstMeshOnlyWithNegativeBoundsFlippedUvsAndOrderedTextures) {
     EXPECT_EQ(cooking.indices, (std::vector<uint32_t>{0, 1, 2}));
     ASSERT_EQ(cooking.points.size(), mesh.vertices.size());
     ExpectVec3(cooking.points[1], mesh.vertices[1].position);
-    ASSERT_NE(owner.triangleMesh, nullptr);
-    EXPECT_EQ(owner.triangleMesh->getNbTriangles(), 1u);
+    ASSERT_NE(loaded.triangleMesh, nullptr);
+    EXPECT_EQ(loaded.triangleMesh->getNbTriangles(), 1u);
 }
 
 TEST_F(ModelLoad, SecondLoadKeepsBoundsAndMakesNewGlObjects) {
     Model model(DataDir() + "/layered.obj");
-    mesh = model.load(&owner, &cooking, nullptr);
-    owner.triangleMesh->release();
-    object::GameObject other;
-    Mesh second = model.load(&other, &cooking, nullptr);
+    loaded = model.load(&cooking, nullptr);
+    LoadedModel second = model.load(&cooking, nullptr);
 
-    ExpectVec3(other.boundsMin, owner.boundsMin);
-    ExpectVec3(other.boundsMax, owner.boundsMax);
-    EXPECT_NE(second.vao, mesh.vao);
-    EXPECT_NE(second.textures[0].id, mesh.textures[0].id);
+    ExpectVec3(second.boundsMin, loaded.boundsMin);
+    ExpectVec3(second.boundsMax, loaded.boundsMax);
+    EXPECT_NE(second.mesh.vao, mesh.vao);
+    EXPECT_NE(second.mesh.textures[0].id, mesh.textures[0].id);
     EXPECT_EQ(cooking.calls, 2);
-    owner.triangleMesh = other.triangleMesh;
-    second.release();
+    second.triangleMesh->release();
+    second.mesh.release();
 }
 
 TEST_F(ModelLoad, MissingUvsAndNormalsGetDefaults) {
     Model model(DataDir() + "/bare.obj");
-    mesh = model.load(&owner, &cooking, nullptr);
+    loaded = model.load(&cooking, nullptr);
     ASSERT_EQ(mesh.indices.size(), 6u);
     for (const Vertex& vertex : mesh.vertices) {
         EXPECT_EQ(vertex.texCoords, glm::vec2(0.0f));
         EXPECT_EQ(vertex.normal, glm::vec3(0.0f, 1.0f, 0.0f));
     }
     EXPECT_TRUE(mesh.textures.empty());
-    ExpectVec3(owner.boundsMax, {2.0f, 3.0f, 1.0f});
+    ExpectVec3(loaded.boundsMax, {2.0f, 3.0f, 1.0f});
 }
 
 TEST_F(ModelLoad, MaterialWithoutShininessGivesTen) {
     Model model(DataDir() + "/textured.ply");
-    mesh = model.load(&owner, &cooking, nullptr);
+    loaded = model.load(&cooking, nullptr);
     ASSERT_EQ(mesh.textures.size(), 1u);
     EXPECT_EQ(mesh.textures[0].type, "texture_diffuse");
     EXPECT_FLOAT_EQ(mesh.textures[0].shininess, 10.0f);
@@ -149,36 +146,35 @@ TEST_F(ModelLoad, PathWithoutSlashLooksForTexturesUnderThePathItself) {
     rendertest::ScopedChdir cd(DataDir());
     ASSERT_TRUE(cd.ok());
     Model model("layered.obj");
-    mesh = model.load(&owner, &cooking, nullptr);
+    loaded = model.load(&cooking, nullptr);
     EXPECT_EQ(model.directory, "layered.obj");
     ASSERT_EQ(mesh.textures.size(), 2u);
     EXPECT_TRUE(glIsTexture(mesh.textures[0].id));
     EXPECT_EQ(TextureSize(mesh.textures[0].id), glm::ivec2(0, 0)) << "not found: an empty texture";
 }
 
-TEST_F(ModelLoad, WithoutCookingTheOwnerGetsNoCollisionMeshAndOneLine) {
+TEST_F(ModelLoad, WithoutCookingThereIsNoCollisionMeshAndOneLine) {
     Model model(DataDir() + "/bare.obj");
-    owner.triangleMesh = nullptr;
     testing::internal::CaptureStderr();
-    mesh = model.load(&owner, nullptr, nullptr);
+    loaded = model.load(nullptr, nullptr);
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(owner.triangleMesh, nullptr);
+    EXPECT_EQ(loaded.triangleMesh, nullptr);
     EXPECT_EQ(err, "Model: no cooking object, no collision mesh for " + DataDir() + "/bare.obj\n");
     EXPECT_EQ(mesh.indices.size(), 6u);
-    ExpectVec3(owner.boundsMin, {0.0f, 0.0f, 0.0f});
+    ExpectVec3(loaded.boundsMin, {0.0f, 0.0f, 0.0f});
 }
 
 TEST_F(ModelLoad, AnImportMadeAheadLoadsLikeTheFileItself) {
     const std::string path = DataDir() + "/layered.obj";
-    object::GameObject plainOwner;
-    Mesh plain = Model(path).load(&plainOwner, &cooking, nullptr);
+    LoadedModel plainModel = Model(path).load(&cooking, nullptr);
+    const Mesh& plain = plainModel.mesh;
 
     std::unique_ptr<Assimp::Importer> importer;
     std::thread([&] { importer = Model::import(path); }).join();
     ASSERT_NE(importer, nullptr);
     Model model(path);
     model.useImport(std::move(importer));
-    mesh = model.load(&owner, &cooking, nullptr);
+    loaded = model.load(&cooking, nullptr);
     EXPECT_EQ(mesh.indices, plain.indices);
     ASSERT_EQ(mesh.vertices.size(), plain.vertices.size());
     for (size_t i = 0; i < mesh.vertices.size(); ++i) {
@@ -193,19 +189,18 @@ TEST_F(ModelLoad, AnImportMadeAheadLoadsLikeTheFileItself) {
         // Texture files are found next to the model, as without the import.
         EXPECT_EQ(TextureSize(mesh.textures[i].id), TextureSize(plain.textures[i].id));
     }
-    ExpectVec3(owner.boundsMin, plainOwner.boundsMin);
-    ExpectVec3(owner.boundsMax, plainOwner.boundsMax);
-    EXPECT_NE(owner.triangleMesh, nullptr);
+    ExpectVec3(loaded.boundsMin, plainModel.boundsMin);
+    ExpectVec3(loaded.boundsMax, plainModel.boundsMax);
+    EXPECT_NE(loaded.triangleMesh, nullptr);
 
     // The import is used once: a second load reads the file again.
-    object::GameObject againOwner;
-    Mesh again = model.load(&againOwner, &cooking, nullptr);
-    EXPECT_EQ(again.indices, plain.indices);
+    LoadedModel again = model.load(&cooking, nullptr);
+    EXPECT_EQ(again.mesh.indices, plain.indices);
     EXPECT_EQ(Model::import(DataDir() + "/no-such.obj"), nullptr);
-    again.release();
-    againOwner.triangleMesh->release();
-    plain.release();
-    plainOwner.triangleMesh->release();
+    for (LoadedModel* made : {&again, &plainModel}) {
+        made->mesh.release();
+        made->triangleMesh->release();
+    }
 }
 
 TEST(ModelDeath, MissingFileEndsWithItsPath) {

@@ -84,7 +84,7 @@ long BuildDrawRelease(const std::vector<std::string>& models, ShaderManager& sha
     for (const std::string& path : models) {
         level.objects.emplace_back(new Holder());
         Holder* object = level.objects.back().get();
-        object->setMesh(ModelCache::load(path, object, &cooking, nullptr));
+        object->setModel(ModelCache::load(path, &cooking, nullptr));
         renderList.push_back(object);
     }
     level.sky.reset(new SkyBox("skybox", shaders.skyboxShader));
