@@ -134,7 +134,7 @@ LoadedModel Model::load(phys::Cooking* cooking, phys::Physics* /*physics*/) {
         indices.insert(indices.end(), face.mIndices, face.mIndices + 3);
     }
 
-    LoadedModel loaded;
+    phys::TriangleMesh* triangleMesh = nullptr;
     if (cooking) {
         phys::TriangleMeshDesc desc;
         desc.points.count = mesh->mNumVertices;
@@ -143,7 +143,7 @@ LoadedModel Model::load(phys::Cooking* cooking, phys::Physics* /*physics*/) {
         desc.triangles.count = static_cast<uint32_t>(indices.size() / 3);
         desc.triangles.stride = 3 * sizeof(unsigned);
         desc.triangles.data = indices.data();
-        loaded.triangleMesh = cooking->createTriangleMesh(desc);
+        triangleMesh = cooking->createTriangleMesh(desc);
     } else {
         std::cerr << "Model: no cooking object, no collision mesh for " << path << std::endl;
     }
@@ -176,10 +176,7 @@ LoadedModel Model::load(phys::Cooking* cooking, phys::Physics* /*physics*/) {
         textures.insert(textures.end(), specular.begin(), specular.end());
     }
 
-    loaded.boundsMin = boundsMin;
-    loaded.boundsMax = boundsMax;
-    loaded.mesh = Mesh(std::move(vertices), std::move(indices), std::move(textures));
-    return loaded;
+    return {Mesh(std::move(vertices), std::move(indices), std::move(textures)), triangleMesh, boundsMin, boundsMax};
 }
 
 std::vector<MeshTexture> Model::loadTexturesOfType(aiMaterial* material, aiTextureType type, std::string typeName) {
