@@ -6,17 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
+source scripts/sanitized-suite.sh
 
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer -O1" >/dev/null
-cmake --build build-tsan -j"${JOBS:-4}"
-
-source scripts/xvfb.sh
-start_xvfb 141 190
 # Every report is printed, and a process that made one exits with 66: its test fails.
 export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:second_deadlock_stack=1:print_suppressions=0"
-cd build-tsan
-status=0
-ctest --output-on-failure -j"${JOBS:-4}" -E '^e2e_' "$@" || status=1
-E2E_SETUP_LIMIT=900 E2E_STATE_LIMIT=300 ctest --output-on-failure -R '^e2e_' "$@" || status=1
-exit $status
+run_sanitized_suite build-tsan "-fsanitize=thread -fno-omit-frame-pointer -O1" "$@"
