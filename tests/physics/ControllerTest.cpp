@@ -1,4 +1,4 @@
-// The box character controller with the game's numbers: a 3.8 high box on hex tiles,
+// The box character controller with the game's description: a 3.8 high box on hex tiles,
 // contact offset 0.1, step offset 0.01, moved every frame the way the character moves it.
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "PhysicsTestWorld.h"
+#include "objects/CharacterControllerDesc.h"
 #include "physics/Controller.h"
 #include "physics/ControllerManager.h"
 
@@ -18,17 +19,9 @@ namespace {
 constexpr float Walk = 10.0f;  // units per second
 constexpr float TileTop = 1.5f;
 
+// The game's controller for the shipped 4 x 2 x 1.5 character model.
 phys::BoxControllerDesc characterDesc(const glm::dvec3& position) {
-    phys::BoxControllerDesc desc;
-    desc.position = position;
-    desc.slopeLimit = 0.2f;
-    desc.contactOffset = 0.1f;
-    desc.stepOffset = 0.01f;
-    desc.density = 100.0f;
-    desc.halfHeight = float(4.0 / 2.1);
-    desc.halfSideExtent = float(2.0 / 1.5);
-    desc.halfForwardExtent = 1.0f;
-    return desc;
+    return object::CharacterControllerDesc({4.0f, 2.0f, 1.5f}, position);
 }
 
 const float StandingHeight = TileTop + 0.1f + float(4.0 / 2.1);
