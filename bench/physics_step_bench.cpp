@@ -9,6 +9,7 @@
 
 #include "app/ContactReportCallback.h"
 #include "app/PhysXErrorCallback.h"
+#include "objects/CharacterControllerDesc.h"
 #include "physics/Controller.h"
 #include "physics/ControllerManager.h"
 #include "physics/Cooking.h"
@@ -115,16 +116,9 @@ int main() {
         }
 
     phys::ControllerManager* manager = phys::createControllerManager(scene);
-    phys::BoxControllerDesc controllerDesc;
-    controllerDesc.position = {15.0, 10.0, -7.0};
-    controllerDesc.slopeLimit = 0.2f;
-    controllerDesc.contactOffset = 0.1f;
-    controllerDesc.stepOffset = 0.01f;
-    controllerDesc.density = 100.0f;
-    controllerDesc.halfHeight = float(4.0 / 2.1);
-    controllerDesc.halfSideExtent = float(2.0 / 1.5);
-    controllerDesc.halfForwardExtent = 1.0f;
-    phys::Controller* controller = manager->createController(controllerDesc);
+    // The shipped character model is 4 x 2 x 1.5 units.
+    phys::Controller* controller =
+        manager->createController(object::CharacterControllerDesc({4.0f, 2.0f, 1.5f}, {15.0, 10.0, -7.0}));
     phys::Shape* controllerShape = nullptr;
     controller->getActor()->getShapes(&controllerShape, 1);
 

@@ -9,6 +9,7 @@
 
 #include "app/Globals.h"
 #include "objects/ActorNames.h"
+#include "objects/CharacterControllerDesc.h"
 #include "objects/Hex.h"
 #include "objects/HexColor.h"
 #include "objects/ParticleObject.h"
@@ -189,18 +190,8 @@ void InitCharacterPhysics() {
     phys::Material* controllerMaterial = physics->createMaterial(0.5f, 0.5f, 0.5f);
     character->material = controllerMaterial;
 
-    phys::BoxControllerDesc desc;
-    desc.position = ControllerStart;
-    desc.upDirection = glm::vec3(0.0f, 1.0f, 0.0f);
-    desc.slopeLimit = 0.2f;
-    desc.contactOffset = 0.1f;
-    desc.stepOffset = 0.01f;
-    desc.density = 100.0f;
-    desc.nonWalkableMode = phys::NonWalkableMode::PreventClimbing;
+    phys::BoxControllerDesc desc = object::CharacterControllerDesc(size, ControllerStart);
     desc.material = controllerMaterial;
-    desc.halfHeight = static_cast<float>(static_cast<double>(size.x) / 2.1);
-    desc.halfSideExtent = static_cast<float>(static_cast<double>(size.y) / 1.5);
-    desc.halfForwardExtent = static_cast<float>(static_cast<double>(size.z) / 1.5);
 
     character->controller = controllerManager->createController(desc);
     // The controller's box holds the material from here on; drop the creator's reference so

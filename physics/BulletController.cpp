@@ -34,6 +34,9 @@ constexpr int MaxSideIterations = 8;
 constexpr int MaxRecoveryIterations = 4;
 // Overlaps shallower than this are left to the sweeps' skin.
 constexpr float RecoveryTolerance = 1e-3f;
+// A box pushed out is left this far off the surface: one left touching it gets caught by
+// the surface's edges in the next sweeps, with a normal bent towards the move.
+constexpr float RecoveryClearance = 5e-3f;
 constexpr float MinMoveLength = 1e-5f;
 constexpr float ClimbTolerance = 1e-3f;
 // Bullet rounds a box's edges by its margin; keep the sweep box nearly sharp.
@@ -69,6 +72,11 @@ public:
         const int child = (info && info->m_shapePart == -1) ? info->m_triangleIndex : 0;
         BulletShape* hitShape = hitActor ? hitActor->shapeOfChild(child) : nullptr;
         if (!hitShape || !hitShape->answersQueries()) return m_closestHitFraction;
+        // A mesh hit names its triangle (a part index of 0 or more); which shape holds it is
+        // known only while the actor has one.
+        if (info && info->m_shapePart >= 0 && hitActor->shapes().size() == 1 &&
+            runsAlongTriangle(*result.m_hitCollisionObject, *hitShape, info->m_triangleIndex))
+            return m_closestHitFraction;
         if (hit && result.m_hitFraction >= m_closestHitFraction) return m_closestHitFraction;
         hit = true;
         m_closestHitFraction = result.m_hitFraction;
@@ -84,6 +92,16 @@ public:
     BulletShape* shape = nullptr;
 
 private:
+    // A box moving along a triangle's plane cannot run into it. Bullet still reports such a
+    // triangle when the box touches its face, with a normal bent by the triangle's inner
+    // edge: a wall brushing the box's side would be ground to the downward sweep.
+    bool runsAlongTriangle(const btCollisionObject& object, const BulletShape& meshShape, int triangle) const {
+        const btVector3 local = meshShape.triangleNormal(triangle);
+        if (local.isZero()) return false;
+        const btVector3 face = object.getWorldTransform().getBasis() * (meshShape.localTransform().getBasis() * local);
+        return std::fabs(face.dot(direction)) < GrazingCosine;
+    }
+
     const btCollisionObject* self;
     btVector3 direction;
     bool includePushable;
@@ -211,7 +229,7 @@ btVector3 BulletController::recoverFromOverlaps(const btVector3& centre, QueryFl
         OverlapCallback callback(&probe, &actor->core().body(), filterFlags);
         scene.world().contactTest(&probe, callback);
         if (callback.depth > -RecoveryTolerance) break;
-        at += callback.normal * -callback.depth;
+        at += callback.normal * (RecoveryClearance - callback.depth);
     }
     return at;
 }

@@ -115,4 +115,10 @@ void BulletShape::detachedFrom(BulletActor& actor) {
 
 btTransform BulletShape::localTransform() const { return toBt(localPose); }
 
+btVector3 BulletShape::triangleNormal(int triangle) const {
+    if (geometry.type != GeometryType::TriangleMesh) return btVector3(0, 0, 0);
+    const auto* mesh = static_cast<const BulletTriangleMesh*>(geometry.triangleMesh);
+    return mesh->triangleNormal(triangle, toBt(geometry.meshScale));
+}
+
 }  // namespace phys

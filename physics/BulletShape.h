@@ -46,6 +46,8 @@ public:
     btCollisionShape& collisionShape() const { return *bulletShape; }
     const BulletMaterial& material() const { return *surface; }
     btTransform localTransform() const;
+    // A mesh shape's triangle normal in the shape's frame; zero for other geometry.
+    btVector3 triangleNormal(int triangle) const;
     bool simulates() const { return (flags & ShapeFlag::SimulationShape) != 0; }
     bool answersQueries() const { return (flags & ShapeFlag::SceneQueryShape) != 0; }
 

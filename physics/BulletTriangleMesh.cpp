@@ -28,6 +28,18 @@ BulletTriangleMesh::~BulletTriangleMesh() {
     physics.untrack(this);
 }
 
+btVector3 BulletTriangleMesh::triangleNormal(int triangle, const btVector3& scale) const {
+    if (triangle < 0 || size_t(triangle) >= indices.size() / 3) return btVector3(0, 0, 0);
+    btVector3 corner[3];
+    for (int i = 0; i < 3; ++i) {
+        const size_t point = size_t(indices[size_t(triangle) * 3 + size_t(i)]) * 3;
+        corner[i] = btVector3(points[point], points[point + 1], points[point + 2]) * scale;
+    }
+    const btVector3 normal = (corner[1] - corner[0]).cross(corner[2] - corner[0]);
+    const btScalar length = normal.length();
+    return length > 0 ? normal / length : btVector3(0, 0, 0);
+}
+
 void BulletTriangleMesh::release() {
     bool last = false;
     if (!refs.dropCreator(last)) {

@@ -30,6 +30,8 @@ public:
     void acquire() { refs.acquire(); }
     void drop();
     btBvhTriangleMeshShape& shape() { return *meshShape; }
+    // The unit normal of one triangle, its points scaled first; zero for a bad index or no area.
+    btVector3 triangleNormal(int triangle, const btVector3& scale) const;
 
 private:
     BulletPhysics& physics;

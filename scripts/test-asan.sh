@@ -6,22 +6,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
+source scripts/sanitized-suite.sh
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" >/dev/null
-cmake --build build-asan -j"${JOBS:-4}"
-
-source scripts/xvfb.sh
-start_xvfb 141 190
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=0"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # NOTE: Mesa unloads its driver when the GL context goes; leaks it made there would show
 # as "<unknown module>", out of reach of the suppressions. Preloading keeps it mapped.
 # Only our instrumented binaries get it: the shell tools of the end-to-end tests do not.
-preload="$(${CXX:-g++} -print-file-name=libasan.so):$(ls /usr/lib/*/dri/swrast_dri.so | head -n 1)"
-cd build-asan
-status=0
-LD_PRELOAD="$preload" ctest --output-on-failure -j"${JOBS:-4}" -E '^e2e_' "$@" || status=1
-E2E_GAME_PRELOAD="$preload" E2E_SETUP_LIMIT=900 E2E_STATE_LIMIT=300 ctest --output-on-failure -R '^e2e_' "$@" || status=1
-exit $status
+SUITE_PRELOAD="$(${CXX:-g++} -print-file-name=libasan.so):$(ls /usr/lib/*/dri/swrast_dri.so | head -n 1)"
+run_sanitized_suite build-asan \
+  "-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" "$@"

@@ -1,20 +1,24 @@
-// Small helpers every test suite may need: the process's resident size and a scoped
-// change of working directory.
+// Small helpers every test suite may need: the process's resident size, a scoped change
+// of working directory, a scratch copy of res/ and a check for the game's own files.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 
 namespace testsupport {
 
-// True in an AddressSanitizer build: its quarantine keeps freed memory and its shadow
-// grows with every mapping, so figures of resident size or heap use say nothing there.
-// LeakSanitizer checks that build for leaks instead.
+// True in an AddressSanitizer or ThreadSanitizer build: their allocators hold freed memory
+// back and their shadow grows with every mapping, so figures of resident size or heap use
+// say nothing there. LeakSanitizer checks the former build for leaks instead.
 inline bool MemoryFiguresAreSkewed() {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     return true;
 #else
     return false;
@@ -49,6 +53,82 @@ public:
 
 private:
     std::string previous_;
+    bool ok_ = false;
+};
+
+// A folder of this test process's own, made on first use and removed at its exit. The
+// child process of a death test, which runs the test body again, finds its parent's folder
+// through the environment it inherits, so both name the same files.
+inline const std::string& ProcessScratchDir() {
+    struct Folder {
+        std::string path;
+        pid_t owner = 0;
+        ~Folder() {
+            std::error_code ignored;
+            if (owner == getpid()) std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Folder folder = [] {
+        if (const char* inherited = std::getenv("QV_TEST_SCRATCH")) return Folder{inherited, 0};
+        std::string pattern = ::testing::TempDir() + "qv-test-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        setenv("QV_TEST_SCRATCH", pattern.c_str(), 1);
+        return Folder{pattern, getpid()};
+    }();
+    return folder.path;
+}
+
+// The game's files under res/ are tracked and staged into the build folder: one that is
+// missing there is a broken build, so a test that needs it fails instead of skipping.
+// Use: ASSERT_TRUE(testsupport::TrackedFilesPresent({"./res/Models/Fass.obj"}));
+inline ::testing::AssertionResult TrackedFilesPresent(std::initializer_list<std::string> paths) {
+    for (const std::string& path : paths) {
+        if (!std::ifstream(path).good()) {
+            return ::testing::AssertionFailure() << "tracked file " << path << " is missing under " << CurrentDir();
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// A fresh working folder whose res/ holds copies of the working directory's levels and
+// scores, and links to its other folders: tests write level files there, never into the
+// build's own res/. Removed at the end; the links go, not what they point to.
+class ScratchRes {
+public:
+    ScratchRes() {
+        namespace fs = std::filesystem;
+        std::string pattern = ::testing::TempDir() + "qv-res-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) return;
+        path_ = pattern;
+        std::error_code error;
+        fs::create_directories(path_ + "/res/Levels", error);
+        for (const fs::directory_entry& part : fs::directory_iterator(fs::path(CurrentDir()) / "res", error)) {
+            const fs::path target = fs::path(path_) / "res" / part.path().filename();
+            const std::string name = part.path().filename().string();
+            if (name == "Levels" || name == "Scores") {
+                fs::copy(part.path(), target, fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
+            } else {
+                fs::create_directory_symlink(part.path(), target, error);
+            }
+            if (error) return;
+        }
+        ok_ = !error;
+    }
+    ~ScratchRes() {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchRes(const ScratchRes&) = delete;
+    ScratchRes& operator=(const ScratchRes&) = delete;
+
+    std::string levelPath(int level) const { return path_ + "/res/Levels/Level" + std::to_string(level) + ".txt"; }
+    void write(int level, const std::string& text) const { std::ofstream(levelPath(level), std::ios::binary) << text; }
+    void remove(int level) const { std::remove(levelPath(level).c_str()); }
+    const std::string& path() const { return path_; }
+    bool ok() const { return ok_; }
+
+private:
+    std::string path_;
     bool ok_ = false;
 };
 

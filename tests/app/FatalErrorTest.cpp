@@ -1,8 +1,10 @@
 // FatalError in a child process: its console text, the wait for one number on standard
 // input (or its end) and the exit code.
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,14 +14,13 @@
 #include <thread>
 
 #include "app/GameFlow.h"
+#include "TestSupport.h"
 
 namespace {
 
-// Per test, so that tests running in parallel do not share files; the child process of a
-// death test runs the same test and finds the same names.
+// In this process's own folder, which the child process of a death test shares.
 std::string ScratchFile(const std::string& what) {
-    return ::testing::TempDir() + "qv_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-           what;
+    return testsupport::ProcessScratchDir() + "/" + what;
 }
 
 std::string TakeOutput(const std::string& path) {
@@ -46,14 +47,20 @@ TEST(FatalErrorDeathTest, PrintsMessageAndPromptAndEndsOnANumberOrWithoutOne) {
             << "input: " << input;
         EXPECT_EQ(TakeOutput(outPath), "glContext == Nullpointer\nKey to quit!...") << "input: " << input;
     }
-    std::remove(inPath.c_str());
 }
 
-std::chrono::steady_clock::time_point waitStart;
+// Whether the number was sent only once the thread sat waiting for it, and before the exit.
+std::atomic<const char*> waitReport{"|did not wait"};
 
-void ReportWhetherItWaited() {
-    const auto waited = std::chrono::steady_clock::now() - waitStart;
-    std::fputs(waited >= std::chrono::milliseconds(150) ? "|waited" : "|did not wait", stdout);
+void ReportWhetherItWaited() { std::fputs(waitReport.load(), stdout); }
+
+// True while thread tid of this process is blocked in read() on standard input.
+bool ReadingStandardInput(pid_t tid) {
+    std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/syscall");
+    long number = -1;
+    std::string fd;
+    in >> number >> fd;  // "running", or the call's number and its arguments in hex
+    return number == SYS_read && fd == "0x0";
 }
 
 TEST(FatalErrorDeathTest, WaitsForTheNumberBeforeExiting) {
@@ -66,10 +73,15 @@ TEST(FatalErrorDeathTest, WaitsForTheNumberBeforeExiting) {
                 std::_Exit(3);
             }
             const int writeEnd = fds[1];
-            waitStart = std::chrono::steady_clock::now();
+            const pid_t reader = static_cast<pid_t>(syscall(SYS_gettid));
             std::atexit(ReportWhetherItWaited);
-            std::thread([writeEnd] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            std::thread([writeEnd, reader] {
+                // The limit only guards against a hang; the number goes in once the read waits.
+                const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+                while (!ReadingStandardInput(reader) && std::chrono::steady_clock::now() < giveUp) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                if (ReadingStandardInput(reader)) waitReport = "|waited";
                 if (write(writeEnd, "12\n", 3) != 3) std::_Exit(4);
             }).detach();
             FatalError("PxCreatePhysics failed!");

@@ -20,6 +20,7 @@
 #include "render/ModelCache.h"
 #include "render/ShadowMap.h"
 #include "render/SkyBox.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ class LevelResourcesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!EnsureGameSystems()) GTEST_SKIP() << "no display";
-        if (ShippedLevels() == 0) GTEST_SKIP() << "no level files";
+        ASSERT_TRUE(testsupport::TrackedFilesPresent({"./res/Levels/Level1.txt", "./res/Levels/Level2.txt"}));
     }
     void TearDown() override { currentLevel = 1; }
 };

@@ -38,8 +38,7 @@ constexpr int ChannelTolerance = 6;
 constexpr double MaxOffShare = 0.002;
 
 std::string DataDir() {
-    const std::string here = __FILE__;
-    return here.substr(0, here.find_last_of('/')) + "/data";
+    return QV_TESTS_DIR "/app/data";
 }
 
 struct Image {
@@ -121,36 +120,6 @@ void Frames(int count) {
     }
 }
 
-// A working folder whose res/ is the game's, but with the reference copies of the levels.
-class ReferenceRes {
-public:
-    ReferenceRes() {
-        const fs::path game = fs::current_path() / "res";
-        char pattern[] = "/tmp/qv-reference-frames-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) return;
-        dir_ = pattern;
-        std::error_code error;
-        fs::create_directories(dir_ / "res" / "Levels", error);
-        for (const char* part : {"Models", "Shader", "skybox", "fonts", "Scores"}) {
-            if (fs::exists(game / part)) fs::create_directory_symlink(game / part, dir_ / "res" / part, error);
-        }
-        for (const char* level : {"Level1.txt", "Level2.txt"}) {
-            fs::copy_file(fs::path(DataDir()) / level, dir_ / "res" / "Levels" / level, error);
-        }
-        ok_ = !error;
-    }
-    ~ReferenceRes() {
-        std::error_code error;
-        if (!dir_.empty()) fs::remove_all(dir_, error);  // removes the links, not what they point to
-    }
-    bool ok() const { return ok_; }
-    std::string dir() const { return dir_.string(); }
-
-private:
-    fs::path dir_;
-    bool ok_ = false;
-};
-
 // The level's intro 1.2 s in, and play after "LET'S GO" with the camera behind the
 // character; the barrels have settled by then.
 std::vector<std::pair<std::string, Image>> LevelFrames(int level) {
@@ -201,11 +170,15 @@ class ReferenceFramesTest : public FreshLevelTest {};
 
 TEST_F(ReferenceFramesTest, IntroAndPlayOfLevelsOneAndTwoLookAsBefore) {
     const char* writeTo = std::getenv("QV_WRITE_REFERENCE_FRAMES");
-    ReferenceRes res;
+    testsupport::ScratchRes res;  // the game's res/, but with the reference copies of the levels
     ASSERT_TRUE(res.ok());
+    for (int level : {1, 2}) {
+        const std::string name = "/Level" + std::to_string(level) + ".txt";
+        fs::copy_file(DataDir() + name, res.levelPath(level), fs::copy_options::overwrite_existing);
+    }
     std::vector<std::pair<std::string, Image>> frames;
     {
-        testsupport::ScopedChdir into(res.dir());
+        testsupport::ScopedChdir into(res.path());
         ASSERT_TRUE(into.ok());
         for (int level : {1, 2}) {
             for (auto& frame : LevelFrames(level)) frames.push_back(std::move(frame));

@@ -9,14 +9,14 @@
 
 #include "app/WindowSettings.h"
 #include "platform/IniReader.h"
+#include "TestSupport.h"
 
 namespace {
 
 class SettingsFile : public ::testing::Test {
 protected:
-    // Per test: ctest runs tests in parallel.
-    std::string path = ::testing::TempDir() + "qv_settings_" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
+    // In the process's own folder: test runs go on in parallel, other suites' too.
+    std::string path = testsupport::ProcessScratchDir() + "/settings.ini";
 
     WindowSettings read(const std::string& text) {
         std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
@@ -34,7 +34,7 @@ void ExpectDefaults(const WindowSettings& s) {
 }
 
 TEST_F(SettingsFile, MissingFileOrSectionGivesDefaults) {
-    ExpectDefaults(ReadWindowSettings(::testing::TempDir() + "no_such_dir/settings.ini"));
+    ExpectDefaults(ReadWindowSettings(testsupport::ProcessScratchDir() + "/no_such_dir/settings.ini"));
     ExpectDefaults(read("[other]\nwidth=800\nheight=600\n"));
 }
 

@@ -58,13 +58,14 @@ start_game() {
 SETUP_LIMIT="${E2E_SETUP_LIMIT:-300}"   # start-up or one level set-up
 STATE_LIMIT="${E2E_STATE_LIMIT:-120}"   # one change of state seen on the screen
 
-# wait_for_line TEXT SECONDS: waits until the console holds TEXT.
+# wait_for_line TEXT SECONDS [POLL]: waits until the console holds TEXT, looking every
+# POLL seconds (0.1 unless told).
 wait_for_line() {
   local text="$1" end=$((SECONDS + $2))
   while [ "$SECONDS" -le "$end" ]; do
     grep -qF -- "$text" "$LOG" 2>/dev/null && return 0
     running "$GAME_PID" || fail "game ended while waiting for '$text'"
-    sleep 0.1
+    sleep "${3:-0.1}"
   done
   fail "no '$text' on the console within $2s"
 }

@@ -6,11 +6,7 @@ start_game
 
 # Freeze the game right after the loading screen was presented (the set-up prints
 # "PhysX initialized" after it), so the screenshot cannot race the first frame.
-for i in $(seq 1 $((SETUP_LIMIT * 100))); do
-  grep -qF "PhysX initialized" "$LOG" 2>/dev/null && break
-  running "$GAME_PID" || fail "game ended during start-up"
-  sleep 0.01
-done
+wait_for_line "PhysX initialized" "$SETUP_LIMIT" 0.01
 kill -STOP "$GAME_PID"
 loading=$(shot loading)
 kill -CONT "$GAME_PID"
@@ -50,7 +46,7 @@ actual=$(head -n 20 "$LOG")
 [ -z "$(sed -n 20p "$LOG")" ] || fail "no empty line after the shader lines"
 [ "$(sed -n 21p "$LOG")" = "PhysX initialized" ] || fail "the level set-up does not follow the shaders"
 
-sleep 1
+wait_until "$STATE_LIMIT" intro_targets_shown || fail "no intro after the set-up"
 send_key Escape
 wait_exit "$STATE_LIMIT"
 [ "$GAME_RC" = 0 ] || fail "Esc in the intro ended with exit code $GAME_RC"

@@ -183,7 +183,7 @@ protected:
 
     void SetUp() override {
         if (!EnsureGlContext()) GTEST_SKIP() << "no display";
-        if (!objtest::TileModelsPresent()) GTEST_SKIP() << "tile or smoke model missing";
+        ASSERT_TRUE(objtest::TileModelsPresent());
         ASSERT_TRUE(objtest::EnsurePhysics()) << "no physics layer";
         world = objtest::NewScene();
         ASSERT_NE(world, nullptr);

@@ -26,7 +26,6 @@
 
 namespace objtest {
 
-using testsupport::CurrentDir;
 using testsupport::ScopedChdir;
 
 class QuietErrors : public phys::ErrorCallback {
@@ -76,45 +75,13 @@ inline phys::TriangleMesh* CookBox(const glm::vec3& min, const glm::vec3& max) {
     return Cook(points, indices);
 }
 
-inline bool FileExists(const std::string& path) {
-    return std::ifstream(path).good();
+// Level files written in a scratch res/ that still finds the game's models.
+using LevelFolder = testsupport::ScratchRes;
+
+// The models the tile and burst tests load from the working directory.
+inline ::testing::AssertionResult TileModelsPresent() {
+    return testsupport::TrackedFilesPresent({"./res/Models/spielfeld.obj", "./res/Models/Smoke.obj"});
 }
-
-// The model files the tile and burst tests load from the working directory.
-inline bool TileModelsPresent() {
-    return FileExists("./res/Models/spielfeld.obj") && FileExists("./res/Models/Smoke.obj");
-}
-
-// A fresh folder holding res/Levels/ and a link to the working directory's res/Models/,
-// so the loader can read test level files and still find its models.
-class LevelFolder {
-public:
-    LevelFolder() {
-        char pattern[] = "/tmp/qv-levels-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path_ = made ? made : "";
-        if (made == nullptr) return;
-        const std::string models = CurrentDir() + "/res/Models";
-        const std::string levels = path_ + "/res/Levels";
-        std::system(("mkdir -p '" + levels + "' && ln -s '" + models + "' '" + path_ + "/res/Models'").c_str());
-    }
-    ~LevelFolder() {
-        if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
-    }
-    LevelFolder(const LevelFolder&) = delete;
-    LevelFolder& operator=(const LevelFolder&) = delete;
-
-    void write(int level, const std::string& text) const {
-        std::ofstream(path_ + "/res/Levels/Level" + std::to_string(level) + ".txt", std::ios::binary) << text;
-    }
-    void remove(int level) const {
-        std::remove((path_ + "/res/Levels/Level" + std::to_string(level) + ".txt").c_str());
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 // A fresh scene for each test, released at its end.
 class SceneTest : public ::testing::Test {

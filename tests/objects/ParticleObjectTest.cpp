@@ -34,7 +34,7 @@ protected:
 
     void SetUp() override {
         if (!EnsureGlContext()) GTEST_SKIP() << "no display";
-        if (!objtest::FileExists("./res/Models/Smoke.obj")) GTEST_SKIP() << "smoke model missing";
+        ASSERT_TRUE(testsupport::TrackedFilesPresent({"./res/Models/Smoke.obj"}));
         object::ParticleObject::particleVelocity = glm::vec3(0.5f, 2.0f, 0.0f);
     }
 

@@ -138,9 +138,8 @@ TEST_F(PyramidTest, BoxBarrelsStayStackedForTenSeconds) {
 
 TEST_F(PyramidTest, GameModelsStayStackedForTenSeconds) {
     if (!EnsureGlContext()) GTEST_SKIP() << "no display";
-    for (const char* path : {"./res/Models/testQuader.obj", "./res/Models/Fass.obj", "./res/Models/spielfeld.obj"}) {
-        if (!objtest::FileExists(path)) GTEST_SKIP() << path << " missing";
-    }
+    ASSERT_TRUE(testsupport::TrackedFilesPresent(
+        {"./res/Models/testQuader.obj", "./res/Models/Fass.obj", "./res/Models/spielfeld.obj"}));
     LoadedModel tile = Model("./res/Models/spielfeld.obj").load(cooking, physics);
     tile.mesh.release();
     auto* platform = new object::Platform("right", nullptr, glm::mat4(1.0f));

@@ -1,10 +1,13 @@
-// The box character controller with the game's numbers: a 3.8 high box on hex tiles,
+// The box character controller with the game's description: a 3.8 high box on hex tiles,
 // contact offset 0.1, step offset 0.01, moved every frame the way the character moves it.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "PhysicsTestWorld.h"
+#include "objects/CharacterControllerDesc.h"
 #include "physics/Controller.h"
 #include "physics/ControllerManager.h"
 
@@ -16,17 +19,9 @@ namespace {
 constexpr float Walk = 10.0f;  // units per second
 constexpr float TileTop = 1.5f;
 
+// The game's controller for the shipped 4 x 2 x 1.5 character model.
 phys::BoxControllerDesc characterDesc(const glm::dvec3& position) {
-    phys::BoxControllerDesc desc;
-    desc.position = position;
-    desc.slopeLimit = 0.2f;
-    desc.contactOffset = 0.1f;
-    desc.stepOffset = 0.01f;
-    desc.density = 100.0f;
-    desc.halfHeight = float(4.0 / 2.1);
-    desc.halfSideExtent = float(2.0 / 1.5);
-    desc.halfForwardExtent = 1.0f;
-    return desc;
+    return object::CharacterControllerDesc({4.0f, 2.0f, 1.5f}, position);
 }
 
 const float StandingHeight = TileTop + 0.1f + float(4.0 / 2.1);
@@ -223,6 +218,82 @@ TEST(Controller, WallSwungIntoTheControllerPushesItOut) {
     EXPECT_NEAR(world.position().x, -0.4f - 10.0f * Walk * StepSeconds, 0.01f);
     for (int i = 0; i < 20; ++i) world.frame({1.0f, 0.0f, 0.0f});
     EXPECT_NEAR(world.position().x, -0.4f - 0.1f, 5e-3f);
+}
+
+// The game's wall, a 14 x 8 x 2 block mesh standing on a row of the field, swung along x
+// after the controller has moved, as the frame update does. Its side pushing the controller
+// along, sliding past it or shoving it off the field is never ground; its top is.
+TEST(Controller, SwingingWallIsGroundOnlyWhenStoodOnTop) {
+    const glm::vec3 wallHalf(7.0f, 4.0f, 1.0f);
+    const float wallY = 4.0f;
+    const auto wallX = [](float ms) { return std::sin(ms * 0.001f) * 25.0f + 15.0f; };
+    // Five columns and six rows like the game's first field; the wall stands on the fourth row.
+    const auto addField = [](ControllerWorld& world) {
+        for (int row = 0; row < 6; ++row)
+            for (int column = 0; column < 5; ++column)
+                world.addHexTile({(float(column) - (row % 2 == 0 ? 2.0f : 2.5f)) * test::TileWidth, 1.0f,
+                                  6.0f * float(row) - 18.0f},
+                                 "tile");
+    };
+    struct Spot {
+        float startMs;  // of the swing: 0 is x 15, 4712.4 its -x end (x -10); both then move +x
+        float x, z, heading;
+        bool walkIn;  // walks from the row before into the wall's row, then stands
+    };
+    std::vector<Spot> spots;
+    // From x 15 the wall pushes these along -x or slides past them; from x -10 it shoves
+    // those in its way off the field's +x edge.
+    const std::pair<float, std::vector<float>> starts[] = {{0.0f, {-12.0f, 0.0f, 4.0f}},
+                                                           {4712.4f, {0.0f, 5.0f, 10.0f}}};
+    for (const auto& [startMs, xs] : starts) {
+        for (float x : xs) {
+            for (float z : {0.0f, 0.5f, 1.9f})
+                for (float heading : {0.0f, 0.785f}) spots.push_back({startMs, x, z, heading, false});
+            if (startMs == 0.0f) {
+                // Its side flush with the wall's long face.
+                for (float z : {2.0f, -2.0f}) spots.push_back({startMs, x, z, 0.0f, false});
+            }
+        }
+        for (float x : {-5.0f, 5.0f}) spots.push_back({startMs, x, -6.0f, 0.0f, true});
+    }
+
+    for (const Spot& spot : spots) {
+        SCOPED_TRACE(testing::Message() << "swing from " << spot.startMs << " ms, x " << spot.x << " z " << spot.z
+                                        << " heading " << spot.heading << (spot.walkIn ? " walking in" : ""));
+        ControllerWorld world(characterDesc({spot.x, StandingHeight, spot.z}));
+        addField(world);
+        float ms = spot.startMs;
+        phys::RigidStatic* wall = world.addBlock({wallX(ms), wallY, 0.0f}, wallHalf, "wall1");
+        phys::Shape* shape = nullptr;
+        ASSERT_EQ(world.controller->getActor()->getShapes(&shape, 1), 1u);
+        const float h = 0.5f * spot.heading;
+        shape->setLocalPose(phys::Pose(glm::vec3(0.0f), glm::quat(std::cos(h), std::sin(h), 0.0f, 0.0f)));
+
+        int besideWall = 0;
+        // Two swings, or until it has fallen off the field.
+        for (int frame = 0; frame < 760 && world.position().y > 0.0f; ++frame) {
+            const bool walking = spot.walkIn && frame < 36;
+            const phys::ControllerCollisionFlags flags = world.frame(walking ? glm::vec3(0, 0, 1) : glm::vec3(0));
+            const glm::vec3 p = world.position();
+            ASSERT_FALSE(flags == phys::ControllerCollisionFlag::Down && world.touched() == wall)
+                << "frame " << frame << " at " << p.x << ", " << p.y << ", " << p.z << ", wall at x "
+                << wall->getGlobalPose().p.x;
+            if (std::fabs(p.z) < 3.0f && std::fabs(p.x - wall->getGlobalPose().p.x) < wallHalf.x + 2.0f) ++besideWall;
+            ms += 1000.0f * StepSeconds;
+            wall->setGlobalPose(phys::Pose({wallX(ms), wallY, 0.0f}));
+        }
+        EXPECT_GT(besideWall, 0);  // the wall did come by
+    }
+
+    // Dropped onto the top of the wall: standing on it, exactly "down".
+    ControllerWorld world(characterDesc({15.0, 8.0 + StandingHeight, 0.0}));
+    addField(world);
+    phys::RigidStatic* wall = world.addBlock({15.0f, wallY, 0.0f}, wallHalf, "wall1");
+    int frames = 0;
+    while (world.frame() != phys::ControllerCollisionFlag::Down && frames < 120) ++frames;
+    EXPECT_LT(frames, 120);
+    EXPECT_EQ(world.touched(), wall);
+    EXPECT_NEAR(world.position().y, 2.0f * wallY + 0.1f + float(4.0 / 2.1), 2e-3f);
 }
 
 // Walks from the centre of one tile over the seam onto its neighbour: every frame exactly

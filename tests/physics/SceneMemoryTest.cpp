@@ -44,7 +44,7 @@ void buildAndReleaseLevel(ContactReportCallback& callback) {
 }  // namespace
 
 TEST(SceneMemory, TwoHundredLevelsKeepMemoryFlat) {
-    if (testsupport::MemoryFiguresAreSkewed()) GTEST_SKIP() << "resident size means nothing under AddressSanitizer";
+    if (testsupport::MemoryFiguresAreSkewed()) GTEST_SKIP() << "resident size means nothing under a sanitizer";
     ContactReportCallback callback;
     for (int i = 0; i < 20; ++i) buildAndReleaseLevel(callback);
     const long before = residentKilobytes();

@@ -37,10 +37,9 @@ inline ShaderManager* Shaders() {
     return manager;
 }
 
-// The folder of this file's data, found from the source path so any working directory works.
+// The rendering tests' data, found in the source folder from any working directory.
 inline std::string DataDir() {
-    const std::string here = __FILE__;
-    return here.substr(0, here.find_last_of('/')) + "/data";
+    return QV_TESTS_DIR "/render/data";
 }
 
 class RecordedTriangleMesh : public phys::TriangleMesh {

@@ -101,7 +101,7 @@ long BuildDrawRelease(const std::vector<std::string>& models, ShaderManager& sha
 
 TEST(ResourceMemory, FiftyLevelBuildsKeepTheProcessSize) {
     if (!EnsureGlContext()) GTEST_SKIP() << "no display";
-    if (testsupport::MemoryFiguresAreSkewed()) GTEST_SKIP() << "resident size means nothing under AddressSanitizer";
+    if (testsupport::MemoryFiguresAreSkewed()) GTEST_SKIP() << "resident size means nothing under a sanitizer";
     testing::internal::CaptureStdout();
     ShaderManager shaders;
     testing::internal::GetCapturedStdout();
