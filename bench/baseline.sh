@@ -18,3 +18,13 @@ build_release() {
   cmake -S "$1" -B "$1/build-rel" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
   cmake --build "$1/build-rel" -j"$3" --target "$2" stage_res >/dev/null
 }
+
+# use_display REPO: $DISPLAY when set, else a private Xvfb; software GL either way.
+use_display() {
+  if [ -z "${DISPLAY:-}" ]; then
+    source "$1/scripts/xvfb.sh"
+    start_xvfb 150 199
+  else
+    export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
+  fi
+}

@@ -22,12 +22,7 @@ build_release "$basedir" frame_bench "$jobs"
 echo "building $(git -C "$root" rev-parse --short HEAD) in $root ..."
 build_release "$root" frame_bench "$jobs"
 
-if [ -z "${DISPLAY:-}" ]; then
-  source "$root/scripts/xvfb.sh"
-  start_xvfb 150 199
-else
-  export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
-fi
+use_display "$root"
 
 results="$(mktemp -d)"
 run() {  # side round level

@@ -21,12 +21,7 @@ echo "building baseline $baseline in $base_dir/build-rel and this tree in $repo/
 build_release "$base_dir" level_setup_bench "$jobs"
 build_release "$repo" level_setup_bench "$jobs"
 
-if [ -z "${DISPLAY:-}" ]; then
-  source "$repo/scripts/xvfb.sh"
-  start_xvfb 150 199
-else
-  export LIBGL_ALWAYS_SOFTWARE=1 SDL_AUDIODRIVER=dummy
-fi
+use_display "$repo"
 
 for run in $(seq 1 "$runs"); do
   for side in baseline current; do

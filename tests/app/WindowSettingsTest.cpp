@@ -25,12 +25,16 @@ protected:
     void TearDown() override { std::remove(path.c_str()); }
 };
 
-void ExpectDefaults(const WindowSettings& s) {
-    EXPECT_EQ(s.width, 1280);
-    EXPECT_EQ(s.height, 768);
-    EXPECT_EQ(s.refreshRate, 60);
-    EXPECT_FLOAT_EQ(s.gamma, 1.0f);
+void ExpectSettings(const WindowSettings& s, int width, int height, int refreshRate, float gamma) {
+    EXPECT_EQ(s.width, width);
+    EXPECT_EQ(s.height, height);
+    EXPECT_EQ(s.refreshRate, refreshRate);
+    EXPECT_FLOAT_EQ(s.gamma, gamma);
     EXPECT_EQ(s.windowMode, Windowed);
+}
+
+void ExpectDefaults(const WindowSettings& s) {
+    ExpectSettings(s, 1280, 768, 60, 1.0f);
 }
 
 TEST_F(SettingsFile, MissingFileOrSectionGivesDefaults) {
@@ -53,18 +57,9 @@ TEST_F(SettingsFile, UnreadableFileGivesDefaultsWithoutBlocking) {
 }
 
 TEST_F(SettingsFile, ReadsAllFiveKeysAndKeepsDefaultsForMissingOnes) {
-    const WindowSettings all = read("[window]\nwidth=1920\nheight=1080\nrefreshrate=144\ngamma=2\nfullscreen=0\n");
-    EXPECT_EQ(all.width, 1920);
-    EXPECT_EQ(all.height, 1080);
-    EXPECT_EQ(all.refreshRate, 144);
-    EXPECT_FLOAT_EQ(all.gamma, 2.0f);
-
-    const WindowSettings onlyWidth = read("[window]\nwidth=1024\n");
-    EXPECT_EQ(onlyWidth.width, 1024);
-    EXPECT_EQ(onlyWidth.height, 768);
-    EXPECT_EQ(onlyWidth.refreshRate, 60);
-    EXPECT_FLOAT_EQ(onlyWidth.gamma, 1.0f);
-    EXPECT_EQ(onlyWidth.windowMode, Windowed);
+    ExpectSettings(read("[window]\nwidth=1920\nheight=1080\nrefreshrate=144\ngamma=2\nfullscreen=0\n"), 1920, 1080,
+                   144, 2.0f);
+    ExpectSettings(read("[window]\nwidth=1024\n"), 1024, 768, 60, 1.0f);
 }
 
 TEST_F(SettingsFile, FullscreenValueMapsToWindowMode) {
