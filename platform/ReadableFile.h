@@ -1,5 +1,6 @@
-// Checks a resource path before a reader opens it, so that a folder, a special file or a
+// What is at a resource path, told apart as a reader needs it: a folder, a special file or a
 // file without read permission fails like a missing one instead of blocking or throwing.
+// A reader opens its file once through RegularFile; these are for one look or one read.
 #pragma once
 
 #include <cstdint>
@@ -20,15 +21,14 @@ struct FileProbe {
     std::string reason;  // empty when Readable, else why, e.g. "Is a directory"
 };
 
-// Looks at the path without reading its content; a regular file is opened and closed
-// again to learn whether its permissions let this process read it.
+// Opens the path once (RegularFile), without reading, and closes it again.
 FileProbe ProbeFile(const std::string& path);
 
 // ProbeFile(path).state == FileState::Readable.
 bool IsReadableFile(const std::string& path);
 
-// The whole content of a readable regular file. False, with reason set, when the file
-// cannot be probed, opened or read to its end (a read error included); never throws.
+// The whole content of a readable regular file, read from its one open. False, with reason
+// set, when it is not one or cannot be read to its end (a read error included); never throws.
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& reason);
 
 // One version of a file, the key of whatever is made from a file once and kept: its
