@@ -1,19 +1,25 @@
 #include "app/ScoreTable.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 #include "app/Globals.h"
 #include "platform/ReadableFile.h"
@@ -25,8 +31,8 @@ const char* const ScoreTable::FilePath = "./res/Scores/scores.txt";
 namespace {
 
 const char* const TempSuffix = ".tmp";
-// Names tried for the temporary file before a save gives up; each is new to this process.
-constexpr int MaxTempNames = 100;
+// A temporary file this old belongs to a save that was killed before its rename.
+constexpr time_t StaleTempAge = 60 * 60;
 const glm::vec3 OverlayColor(0.0f, 1.0f, 0.0f);
 
 // The entries add put into scoreList since the last load or save: a save stores these into
@@ -75,12 +81,23 @@ bool ReadStoredTable(std::vector<Score>& entries, std::string& rest, std::string
 }
 
 // An exclusive flock on the score folder while a save reads and replaces the file, so that
-// games storing names at once take turns. Best effort: without it a save works as before.
+// games storing names at once take turns. The wait is bounded: when another process still
+// holds the folder after LockWait (a stuck or stopped game, anything that can read the
+// folder), one line on stderr says so and the save goes on without the lock; the exclusive
+// temporary file and the rename still keep the file whole, and at worst an entry that game
+// stores at the same moment is lost. Any other failure to lock: the save goes on silently.
 class FolderLock {
 public:
     explicit FolderLock(const std::string& folder)
         : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        const auto deadline = std::chrono::steady_clock::now() + LockWait;
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR) return;
+            if (std::chrono::steady_clock::now() >= deadline) {
+                std::cerr << "Another save held " << folder << "; saving without waiting for it" << std::endl;
+                return;
+            }
+            std::this_thread::sleep_for(LockPoll);
         }
     }
     ~FolderLock() {
@@ -89,23 +106,59 @@ public:
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
+    // The folder, open for reading, or -1 when it could not be opened.
+    int folder() const { return fd_; }
+
 private:
+    static constexpr std::chrono::seconds LockWait{2};
+    static constexpr std::chrono::milliseconds LockPoll{20};
+
     int fd_;
 };
 
-// A temporary file beside the score file that this call creates itself: O_EXCL never opens
-// what is there already, so a link or FIFO at a name cannot redirect or block the save, and
-// a file left by a killed save only moves it on to the next name.
-int CreateTempFile(std::string& path) {
-    static unsigned serial = 0;
-    for (int i = 0; i < MaxTempNames; ++i) {
-        path = std::string(ScoreTable::FilePath) + TempSuffix + "." + std::to_string(::getpid()) + "." +
-               std::to_string(serial++);
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || (errno != EEXIST && errno != EINTR)) return fd;
+// Removes the temporary files of saves that were killed before their rename. Only regular
+// files are taken, by their own names in the folder, so a link there is never followed; the
+// age keeps a save another game is writing right now.
+void RemoveStaleTempFiles(int folder) {
+    const int listFd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0) return;
+    DIR* const list = ::fdopendir(listFd);
+    if (!list) {
+        ::close(listFd);
+        return;
     }
-    errno = EEXIST;
-    return -1;
+    const std::string prefix = std::filesystem::path(ScoreTable::FilePath).filename().string() + TempSuffix;
+    const time_t cutoff = std::time(nullptr) - StaleTempAge;
+    while (const dirent* entry = ::readdir(list)) {
+        struct stat info;
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0 &&
+            ::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_mtime < cutoff) {
+            ::unlinkat(folder, entry->d_name, 0);
+        }
+    }
+    ::closedir(list);
+}
+
+// A temporary file beside the score file under a name no one can guess, which this call
+// creates itself: O_EXCL never opens what is there already, so a link or FIFO planted at a
+// name can neither redirect nor block the save. It gets the mode a plain create would give,
+// as the score file always had.
+int CreateTempFile(std::string& path) {
+    path = std::string(ScoreTable::FilePath) + TempSuffix + ".XXXXXX";
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0) return -1;
+    // umask can only be read by setting it; no other thread of the game creates files.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0666 & ~mask) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        errno = error;
+        return -1;
+    }
+    return fd;
 }
 
 bool WriteAll(int fd, const std::string& text) {
@@ -122,8 +175,9 @@ bool WriteAll(int fd, const std::string& text) {
 }
 
 // Writes text to a new temporary file, pushes it to the disk and renames it over the score
-// file, so a failed write leaves the old file as it was. False, with errno set, on failure.
-bool ReplaceScoreFile(const std::string& text) {
+// file, so a failed write leaves the old file as it was; then syncs the folder so that the
+// rename itself survives a power cut. False, with errno set, on failure.
+bool ReplaceScoreFile(const std::string& text, int folder) {
     std::string tempPath;
     const int fd = CreateTempFile(tempPath);
     if (fd < 0) return false;
@@ -133,7 +187,11 @@ bool ReplaceScoreFile(const std::string& text) {
         done = false;
         error = errno;
     }
-    if (done && std::rename(tempPath.c_str(), ScoreTable::FilePath) == 0) return true;
+    if (done && std::rename(tempPath.c_str(), ScoreTable::FilePath) == 0) {
+        // The new table is in place whatever the sync says; there is nothing left to undo.
+        if (folder >= 0) ::fsync(folder);
+        return true;
+    }
     if (done) error = errno;
     ::unlink(tempPath.c_str());
     errno = error;
@@ -176,6 +234,7 @@ void ScoreTable::save() {
     std::error_code error;
     std::filesystem::create_directories(target.parent_path(), error);
     const FolderLock lock(target.parent_path().string());
+    if (lock.folder() >= 0) RemoveStaleTempFiles(lock.folder());
 
     std::vector<Score> merged;
     std::string unreadRest;
@@ -190,7 +249,7 @@ void ScoreTable::save() {
     std::string text;
     for (const Score& entry : merged) text += entry.name + " " + std::to_string(entry.score) + "\n";
     if (!unreadRest.empty()) text += unreadRest + "\n";
-    if (!ReplaceScoreFile(text)) {
+    if (!ReplaceScoreFile(text, lock.folder())) {
         std::cerr << "Could not save scores to " << FilePath << ": " << std::strerror(errno) << std::endl;
         return;
     }

@@ -28,10 +28,12 @@ public:
     // Appends {name, totalScore}. White space in the name becomes "_" so that the
     // entry reads back as one token.
     void add(std::string name);
-    // Under a lock on the score folder, adds the entries added since the load to the file as
+    // Under a lock on the score folder (waited for at most about 2 s, then one line on stderr
+    // and the save goes on without it), adds the entries added since the load to the file as
     // it is now (another game may have stored names meanwhile) and writes it whole through a new
     // temporary file beside it; scoreList then holds what was written. A failed write leaves
     // file and table as they were. Text that load could not read is kept after the entries.
+    // Temporary files that killed saves left over an hour ago are removed.
     // A file that is there but could not be read (permissions, a folder, a read error) is
     // never replaced: one line on stderr names it and the reason.
     void save();

@@ -1,8 +1,11 @@
 // The score file's load rules, the table order, the save and its safety, the overlay layout.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -186,33 +189,45 @@ TEST_F(ScoreTableTest, FailedSaveLeavesTheOldFileWhole) {
     }
 }
 
-// Whatever lies at the old fixed temporary name (a link, a FIFO, a folder, a file a killed
-// save left), the save neither writes through it nor waits on it.
+// Whatever lies at the names the old numbered scheme took, the save neither writes through,
+// waits on nor removes it, bar files over an hour old; a lock held by another save waits ~2 s.
 TEST_F(ScoreTableTest, SaveNeverOpensWhatLiesAtTheTemporaryName) {
-    const std::string temp = "./res/Scores/scores.txt.tmp";
+    const std::string temp = "./res/Scores/scores.txt.tmp." + std::to_string(getpid()) + ".";
     const std::string victim = (scratch / "victim.txt").string();
-    const std::function<void()> plants[] = {
-        [&] { std::filesystem::create_symlink(victim, temp); },
-        [&] { ASSERT_EQ(mkfifo(temp.c_str(), 0600), 0); },
-        [&] { std::filesystem::create_directory(temp); },
-        [&] { std::ofstream(temp) << "stale 1\n"; },
+    const auto hoursAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+    const struct { std::function<void(const std::string&)> plant; bool removed, locked; } cases[] = {
+        {[&](const std::string& at) { std::filesystem::create_symlink(victim, at); }, false, false},
+        {[&](const std::string& at) { ASSERT_EQ(mkfifo(at.c_str(), 0600), 0); }, false, false},
+        {[&](const std::string& at) { std::filesystem::create_directory(at); }, false, false},
+        {[&](const std::string& at) { std::ofstream(at) << "stale 1\n"; }, false, false},
+        {[&](const std::string& at) { std::ofstream(at) << "stale 1\n"; }, true, true},  // made old below
     };
     writeScores("ann 40\n");
     std::ofstream(victim) << "kept\n";
+    std::filesystem::last_write_time(victim, hoursAgo);  // a link to an old file is still no old file
+    const int otherSave = open("./res/Scores", O_RDONLY | O_DIRECTORY);
     alarm(60);  // a save that blocks ends the test here instead of hanging it
     int score = 0;
-    for (const auto& plant : plants) {
-        std::filesystem::remove_all(temp);
-        plant();
+    for (const auto& c : cases) {
+        const std::string last = temp + std::to_string(1000 * score + 999);  // each case at names of its own
+        for (int n = 0; n < 1000; ++n) c.plant(temp + std::to_string(1000 * score + n));
+        if (c.removed) std::filesystem::last_write_time(last, hoursAgo);
+        ASSERT_TRUE(!c.locked || flock(otherSave, LOCK_EX) == 0);
         ScoreTable table;
         addWithScore(table, "bob", ++score);
+        ::testing::internal::CaptureStderr();
+        const auto start = std::chrono::steady_clock::now();
         table.save();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4)) << score;
+        EXPECT_EQ(CountLines(::testing::internal::GetCapturedStderr()), c.locked ? 1 : 0) << score;
+        EXPECT_NE(std::filesystem::exists(std::filesystem::symlink_status(last)), c.removed) << score;
         EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status("./res/Scores/scores.txt")));
         EXPECT_EQ(readText(victim), "kept\n");
         table.load();
         EXPECT_EQ(entries().size(), static_cast<size_t>(score + 1)) << readScores();
     }
     alarm(0);
+    close(otherSave);
 }
 
 // Two games that loaded the table before either stored a name: each keeps the other's name,
