@@ -1,6 +1,5 @@
 // Builds one level's world from its level file, after releasing the world of the level
 // before, so that any number of levels can be played with flat memory.
-#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
@@ -9,7 +8,6 @@
 
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
-#include <glm/gtc/constants.hpp>
 
 #include "app/ContactReportCallback.h"
 #include "app/GameFlow.h"
@@ -18,18 +16,18 @@
 #include "objects/ActorNames.h"
 #include "objects/Barrel.h"
 #include "objects/Character.h"
+#include "objects/DeathZone.h"
 #include "objects/Hex.h"
 #include "objects/HexColor.h"
 #include "objects/Matchfield.h"
+#include "objects/ParticleObject.h"
 #include "objects/Platform.h"
 #include "objects/Wall.h"
 #include "physics/ControllerManager.h"
-#include "physics/Material.h"
 #include "physics/Physics.h"
 #include "physics/RigidDynamic.h"
 #include "physics/RigidStatic.h"
 #include "physics/Scene.h"
-#include "physics/Shape.h"
 #include "physics/TriangleMesh.h"
 #include "platform/ReadableFile.h"
 #include "render/Model.h"
@@ -48,12 +46,10 @@ constexpr float WallMaterial = 1.0f;  // static friction, dynamic friction and r
 constexpr float PlatformOffsetX = -40.0f;
 const glm::vec3 PlatformPlace(0.0f, 0.0f, 5.0f);
 const glm::vec3 FirstBarrelOffset(2.0f, 2.5f, -2.0f);
-const glm::vec3 DeathZonePosition(0.0f, -55.0f, 0.0f);
-constexpr float DeathZoneMaterial = 0.5f;
 
 const char* const CharacterModel = "./res/Models/Character.obj";
 const char* const StartTileModel = "./res/Models/spielfeld.obj";
-const char* const SmokeModel = "./res/Models/Smoke.obj";  // every tile's burst
+const char* const SmokeModel = object::ParticleObject::ModelPath;  // every tile's burst
 const char* const WallModel = "./res/Models/Wall.obj";
 const char* const PlatformModel = "./res/Models/testQuader.obj";
 const char* const BarrelModel = "./res/Models/Fass.obj";
@@ -137,7 +133,7 @@ void BuildField(int level, float tileWidth, float tileDepth) {
 }
 
 void BuildWall() {
-    wall = new object::Wall("wall1", shaderManager->complexShader, cameraProjection);
+    wall = new object::Wall(object::WallName, shaderManager->complexShader, cameraProjection);
     LoadInto(wall, WallModel);
     wall->material = physics->createMaterial(WallMaterial, WallMaterial, WallMaterial);
     wall->createActor(physics, ActorKind::StaticMesh);
@@ -171,23 +167,6 @@ void BuildPlatformAndBarrels(float tileDepth) {
         }
         scene->addActor(*barrel->dynamicActor);
     }
-}
-
-void BuildDeathZone() {
-    phys::Material* material = physics->createMaterial(DeathZoneMaterial, DeathZoneMaterial, DeathZoneMaterial);
-    // A quarter turn about +z turns the plane's +x normal up: solid below y = -55.
-    const float halfAngle = glm::quarter_pi<float>();
-    const glm::quat rotation(std::cos(halfAngle), 0.0f, 0.0f, std::sin(halfAngle));
-    deathZone = physics->createRigidStatic(phys::Pose(DeathZonePosition, rotation));
-    phys::Shape* shape = physics->createShape(
-        phys::Geometry::plane(), material, false,
-        phys::ShapeFlag::Visualization | phys::ShapeFlag::SimulationShape | phys::ShapeFlag::SceneQueryShape);
-    deathZone->attachShape(shape);
-    deathZone->setName(object::DeathZoneName);
-    scene->addActor(*deathZone);
-    // The actor holds the shape and the shape the material; the scene's release frees all three.
-    shape->release();
-    material->release();
 }
 
 }  // namespace
@@ -258,7 +237,9 @@ void SetupLevel(int level) {
 
     currentShadowMap = new service::ShadowMap();
     scoreTable = new ScoreTable();
-    BuildDeathZone();
+    // The scene's release frees it with its shape and material.
+    deathZone = object::CreateDeathZone(*physics);
+    scene->addActor(*deathZone);
 
     levelClock = 0.0f;
     // A "LET'S GO" left over from the level before would skip this level's intro.

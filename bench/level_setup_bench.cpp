@@ -23,6 +23,7 @@
 #include "app/Globals.h"
 #include "objects/GameObject.h"
 #include "objects/Hex.h"
+#include "objects/Matchfield.h"
 #include "objects/ParticleObject.h"
 #include "physics/TriangleMesh.h"
 #include "render/Model.h"
@@ -35,6 +36,10 @@
 #endif
 #if __has_include("render/LoadedModel.h")
 #define QV_LENT_MODELS 1
+#endif
+// Matchfield::levelFilePath came with objects/ActorNames.h; older baselines lack both.
+#if __has_include("objects/ActorNames.h")
+#define QV_LEVEL_FILE_PATH 1
 #endif
 
 namespace {
@@ -127,9 +132,17 @@ long ResidentKb() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+std::string LevelFile(int level) {
+#if defined(QV_LEVEL_FILE_PATH)
+    return object::Matchfield::levelFilePath(level);
+#else
+    return "./res/Levels/Level" + std::to_string(level) + ".txt";
+#endif
+}
+
 int ShippedLevels() {
     int count = 0;
-    while (std::ifstream("./res/Levels/Level" + std::to_string(count + 1) + ".txt").good()) ++count;
+    while (std::ifstream(LevelFile(count + 1)).good()) ++count;
     return count;
 }
 

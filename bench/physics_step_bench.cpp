@@ -10,6 +10,7 @@
 #include "app/ContactReportCallback.h"
 #include "app/PhysXErrorCallback.h"
 #include "objects/CharacterControllerDesc.h"
+#include "objects/DeathZone.h"
 #include "physics/Controller.h"
 #include "physics/ControllerManager.h"
 #include "physics/Cooking.h"
@@ -100,8 +101,7 @@ int main() {
         }
     phys::TriangleMesh* block = cookBlock(*cooking, {8.0f, 1.0f, 12.0f});
     addStatic(*physics, *scene, phys::Geometry::mesh(block), phys::Pose({-32.0f, 0.0f, 5.0f}), "right");
-    addStatic(*physics, *scene, phys::Geometry::plane(),
-              phys::Pose({0.0f, -55.0f, 0.0f}, glm::quat(std::cos(Pi / 4), 0.0f, 0.0f, std::sin(Pi / 4))), "deathZone");
+    scene->addActor(*object::CreateDeathZone(*physics));
 
     phys::Material* barrelMaterial = physics->createMaterial(0.01f, 0.01f, 0.01f);
     const int rows[] = {5, 4, 3, 2, 1};

@@ -150,9 +150,9 @@ void Character::applyGroundRules(float s, std::vector<Hex*>& hexes) {
     }
 
     if (std::strcmp(touchedName, DeathZoneName) == 0) dead = true;
-    if (std::strcmp(touchedName, "wall1") == 0) dead = true;
+    if (std::strcmp(touchedName, WallName) == 0) dead = true;
 
-    if (std::strstr(touchedName, "moving")) {
+    if (std::strstr(touchedName, MovingTileWord)) {
         // Ride the tile along z; no ground push while riding.
         const glm::dvec3 position = controller->getPosition();
         controller->setPosition(glm::dvec3(position.x, position.y, static_cast<double>(touched->getGlobalPose().p.z)));

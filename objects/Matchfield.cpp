@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/Globals.h"
+#include "objects/ActorNames.h"
 #include "objects/Hex.h"
 #include "objects/HexColor.h"
 #include "physics/RigidActor.h"
@@ -117,7 +118,7 @@ void AddMovingTile(const std::string& line, float hexDepth) {
     // All moving tiles share one place beyond field 1, whatever the field count.
     const double z = (static_cast<double>(rows) + 2.0) * 3.0 * 0.25 * hexDepth;
     hexPlacement = glm::vec3(0.0f, TileHeight, static_cast<float>(z));
-    lastClonedHex = CloneHex(hexPrototype, hexPlacement, "moving111", physics, cooking);
+    lastClonedHex = CloneHex(hexPrototype, hexPlacement, object::MovingTileName, physics, cooking);
     lastClonedHex->isMoving = true;
     lastClonedHex->isTarget = true;
     lastClonedHex->hexColor = HexColor::Target;
@@ -129,9 +130,8 @@ void MarkTarget(const std::string& line) {
     currentLevelLine = line;
     if (line.size() < 3) throw std::out_of_range("invalid string position");
     targetHexName = std::string(1, line[0]) + "cloned" + line[1] + line[2];
-    for (object::GameObject* object : renderList) {
-        auto* tile = dynamic_cast<object::Hex*>(object);
-        if (tile != nullptr && tile->name == targetHexName) {
+    for (object::Hex* tile : hexList) {
+        if (tile->name == targetHexName) {
             tile->hexColor = HexColor::Target;
             tile->isTarget = true;
         }

@@ -14,7 +14,6 @@
 
 namespace {
 
-const char* const SmokeModelPath = "./res/Models/Smoke.obj";
 constexpr int32_t PuffCount = 1000;
 constexpr float RingRadius = 3.5f;
 constexpr float BurstDurationMs = 1000.0f;
@@ -55,7 +54,7 @@ ParticleObject::ParticleObject(std::string name, Shader* shader, glm::mat4 proje
       elapsed(0.0f) {
     // One smoke model for every burst. The per-puff attributes go into a vertex array of
     // the burst's own over the shared buffers, so that bursts do not overwrite each other's.
-    setModel(ModelCache::load(SmokeModelPath, cooking, physics));
+    setModel(ModelCache::load(ModelPath, cooking, physics));
     mesh.vao = mesh.createVertexArray();
     instanceMatrices = new glm::mat4[PuffCount];
     instanceCount = PuffCount;

@@ -23,6 +23,8 @@ namespace object {
 
 class ParticleObject : public GameObject {
 public:
+    static constexpr const char* ModelPath = "./res/Models/Smoke.obj";  // every burst's puff
+
     GLuint instanceVbo;
     glm::mat4* instanceMatrices;
     int32_t instanceCount;
@@ -39,7 +41,7 @@ public:
     // and the first burst to end sets y back.
     static glm::vec3 particleVelocity;
 
-    // Needs a current GL context: loads "./res/Models/Smoke.obj" and uploads the puffs.
+    // Needs a current GL context: loads ModelPath and uploads the puffs.
     ParticleObject(std::string name, Shader* shader, glm::mat4 projection, const glm::mat4& emitterMatrix,
                    phys::Physics* physics, phys::Cooking* cooking);
     // Frees the puff array and deletes the instance buffer and the burst's vertex array.

@@ -4,7 +4,6 @@
 #include <assimp/scene.h>
 #include <assimp/Importer.hpp>
 #include <cfloat>
-#include <fstream>
 #include <iostream>
 #include <utility>
 
@@ -16,7 +15,6 @@
 namespace {
 
 constexpr unsigned ImportFlags = aiProcess_Triangulate | aiProcess_FlipUVs;
-constexpr float DefaultShininess = 10.0f;
 // Stands in for a normal the file does not give: lit as if facing the sun's sky.
 const glm::vec3 DefaultNormal(0.0f, 1.0f, 0.0f);
 
@@ -30,8 +28,16 @@ std::string TextureFile(const std::string& directory, const char* name) {
     return directory + "/" + name;
 }
 
-bool IsTriangle(const aiFace& face) {
-    return face.mNumIndices == 3;
+// Points and lines that triangulation leaves behind are neither cooked nor drawn.
+std::vector<unsigned> TriangleIndices(const aiMesh& mesh) {
+    std::vector<unsigned> indices;
+    indices.reserve(static_cast<size_t>(mesh.mNumFaces) * 3);
+    for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        if (face.mNumIndices != 3) continue;
+        indices.insert(indices.end(), face.mIndices, face.mIndices + 3);
+    }
+    return indices;
 }
 
 // Reads path with an importer that opens regular files only; refused is set to the first
@@ -49,6 +55,12 @@ std::unique_ptr<Assimp::Importer> ReadScene(const std::string& path, std::string
 [[noreturn]] void FailToFind(const std::string& file) {
     std::cerr << "Failed to find Model-File" << std::endl;
     std::cerr << "FilePath: " << file << std::endl;
+    os::PauseAndExit();
+}
+
+[[noreturn]] void FailToImport(const std::string& why) {
+    std::cerr << "Could not load meshObject" << std::endl;
+    std::cerr << why << std::endl;
     os::PauseAndExit();
 }
 
@@ -96,65 +108,48 @@ void Model::useDecoded(std::map<std::string, DecodedImage> images) {
 }
 
 LoadedModel Model::load(phys::Cooking* cooking, phys::Physics* /*physics*/) {
-    {
-        // A folder or special file in the model's place would pass the open or block it.
-        std::ifstream probe;
-        if (os::IsReadableFile(path)) probe.open(path);
-        if (!probe.is_open()) FailToFind(path);
-    }
+    probe();
+    const std::unique_ptr<Assimp::Importer> importer = importScene();
+    const aiScene& scene = *importer->GetScene();
+    const aiMesh& mesh = *scene.mMeshes[0];  // the file's other meshes are not used
 
+    std::vector<Vertex> vertices = readVertices(mesh);
+    std::vector<unsigned> indices = TriangleIndices(mesh);
+    phys::TriangleMesh* triangleMesh = cook(cooking, mesh, indices);
+    directory = DirectoryOf(path);
+    std::vector<MeshTexture> textures = loadTextures(scene, mesh);
+    return {Mesh(std::move(vertices), std::move(indices), std::move(textures)), triangleMesh, boundsMin, boundsMax};
+}
+
+void Model::probe() const {
+    // One non-blocking open: a folder, a FIFO or any other special file in the model's
+    // place fails like a missing one instead of blocking the load.
+    if (os::ProbeFile(path).state != os::FileState::Readable) FailToFind(path);
+}
+
+std::unique_ptr<Assimp::Importer> Model::importScene() {
     // An import made ahead is used once; a failed one is read again here, to say why. A
     // material file that cannot be read fails as the model file would.
     std::unique_ptr<Assimp::Importer> importer = std::move(imported);
-    const aiScene* scene = importer ? importer->GetScene() : nullptr;
-    if (scene == nullptr) {
+    if (importer == nullptr || importer->GetScene() == nullptr) {
         std::string refused;
         importer = ReadScene(path, refused);
         if (!refused.empty()) FailToFind(refused);
-        scene = importer->GetScene();
     }
+    const aiScene* scene = importer->GetScene();
     if (!scene || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !scene->mRootNode) {
-        std::cerr << "Could not load meshObject" << std::endl;
-        std::cerr << importer->GetErrorString() << std::endl;
-        os::PauseAndExit();
+        FailToImport(importer->GetErrorString());
     }
-    if (scene->mNumMeshes == 0 || !scene->mMeshes || !scene->mMeshes[0]) {
-        std::cerr << "Could not load meshObject" << std::endl;
-        std::cerr << "no mesh in " << path << std::endl;
-        os::PauseAndExit();
-    }
-    const aiMesh* mesh = scene->mMeshes[0];
+    if (scene->mNumMeshes == 0 || !scene->mMeshes || !scene->mMeshes[0]) FailToImport("no mesh in " + path);
+    return importer;
+}
 
-    // Points and lines that triangulation leaves behind are neither cooked nor drawn.
-    std::vector<unsigned> indices;
-    indices.reserve(static_cast<size_t>(mesh->mNumFaces) * 3);
-    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
-        const aiFace& face = mesh->mFaces[f];
-        if (!IsTriangle(face)) continue;
-        indices.insert(indices.end(), face.mIndices, face.mIndices + 3);
-    }
-
-    phys::TriangleMesh* triangleMesh = nullptr;
-    if (cooking) {
-        phys::TriangleMeshDesc desc;
-        desc.points.count = mesh->mNumVertices;
-        desc.points.stride = sizeof(aiVector3D);
-        desc.points.data = mesh->mVertices;
-        desc.triangles.count = static_cast<uint32_t>(indices.size() / 3);
-        desc.triangles.stride = 3 * sizeof(unsigned);
-        desc.triangles.data = indices.data();
-        triangleMesh = cooking->createTriangleMesh(desc);
-    } else {
-        std::cerr << "Model: no cooking object, no collision mesh for " << path << std::endl;
-    }
-
-    directory = DirectoryOf(path);
-
+std::vector<Vertex> Model::readVertices(const aiMesh& mesh) {
     std::vector<Vertex> vertices;
-    vertices.reserve(mesh->mNumVertices);
-    const aiVector3D* uvs = mesh->HasTextureCoords(0) ? mesh->mTextureCoords[0] : nullptr;
-    for (unsigned i = 0; i < mesh->mNumVertices; ++i) {
-        const aiVector3D& p = mesh->mVertices[i];
+    vertices.reserve(mesh.mNumVertices);
+    const aiVector3D* uvs = mesh.HasTextureCoords(0) ? mesh.mTextureCoords[0] : nullptr;
+    for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
+        const aiVector3D& p = mesh.mVertices[i];
         const glm::vec3 position(p.x, p.y, p.z);
         for (int axis = 0; axis < 3; ++axis) {
             if (position[axis] > boundsMax[axis]) boundsMax[axis] = position[axis];
@@ -162,21 +157,37 @@ LoadedModel Model::load(phys::Cooking* cooking, phys::Physics* /*physics*/) {
         }
         Vertex vertex;
         vertex.position = position;
-        vertex.normal = mesh->mNormals ? glm::vec3(mesh->mNormals[i].x, mesh->mNormals[i].y, mesh->mNormals[i].z)
-                                       : DefaultNormal;
+        vertex.normal = mesh.mNormals ? glm::vec3(mesh.mNormals[i].x, mesh.mNormals[i].y, mesh.mNormals[i].z)
+                                      : DefaultNormal;
         vertex.texCoords = uvs ? glm::vec2(uvs[i].x, uvs[i].y) : glm::vec2(0.0f);
         vertices.push_back(vertex);
     }
+    return vertices;
+}
 
-    std::vector<MeshTexture> textures;
-    if (mesh->mMaterialIndex < scene->mNumMaterials) {
-        aiMaterial* material = scene->mMaterials[mesh->mMaterialIndex];
-        textures = loadTexturesOfType(material, aiTextureType_DIFFUSE, "texture_diffuse");
-        std::vector<MeshTexture> specular = loadTexturesOfType(material, aiTextureType_SPECULAR, "texture_specular");
-        textures.insert(textures.end(), specular.begin(), specular.end());
+phys::TriangleMesh* Model::cook(phys::Cooking* cooking, const aiMesh& mesh,
+                                const std::vector<unsigned>& indices) const {
+    if (!cooking) {
+        std::cerr << "Model: no cooking object, no collision mesh for " << path << std::endl;
+        return nullptr;
     }
+    phys::TriangleMeshDesc desc;
+    desc.points.count = mesh.mNumVertices;
+    desc.points.stride = sizeof(aiVector3D);
+    desc.points.data = mesh.mVertices;
+    desc.triangles.count = static_cast<uint32_t>(indices.size() / 3);
+    desc.triangles.stride = 3 * sizeof(unsigned);
+    desc.triangles.data = indices.data();
+    return cooking->createTriangleMesh(desc);
+}
 
-    return {Mesh(std::move(vertices), std::move(indices), std::move(textures)), triangleMesh, boundsMin, boundsMax};
+std::vector<MeshTexture> Model::loadTextures(const aiScene& scene, const aiMesh& mesh) {
+    if (mesh.mMaterialIndex >= scene.mNumMaterials) return {};
+    aiMaterial* material = scene.mMaterials[mesh.mMaterialIndex];
+    std::vector<MeshTexture> textures = loadTexturesOfType(material, aiTextureType_DIFFUSE, "texture_diffuse");
+    std::vector<MeshTexture> specular = loadTexturesOfType(material, aiTextureType_SPECULAR, "texture_specular");
+    textures.insert(textures.end(), specular.begin(), specular.end());
+    return textures;
 }
 
 std::vector<MeshTexture> Model::loadTexturesOfType(aiMaterial* material, aiTextureType type, std::string typeName) {
@@ -188,7 +199,7 @@ std::vector<MeshTexture> Model::loadTexturesOfType(aiMaterial* material, aiTextu
         texture.id = loadTextureFile(name.C_Str(), directory);
         texture.type = typeName;
         texture.path = name.C_Str();
-        texture.shininess = DefaultShininess;
+        // Without a shininess of its own the material keeps MeshTexture's default.
         aiGetMaterialFloatArray(material, AI_MATKEY_SHININESS, &texture.shininess, nullptr);
         textures.push_back(texture);
     }

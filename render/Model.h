@@ -15,6 +15,7 @@
 #include "render/DecodedImage.h"
 #include "render/LoadedModel.h"
 
+struct aiMesh;
 struct aiScene;
 namespace Assimp {
 class Importer;
@@ -22,6 +23,7 @@ class Importer;
 namespace phys {
 class Cooking;
 class Physics;
+class TriangleMesh;
 }  // namespace phys
 
 class Model {
@@ -58,6 +60,18 @@ public:
     unsigned loadTextureFile(const char* name, std::string directory);
 
 private:
+    // The steps of load, in its order; a step that fails ends the process.
+    // probe: one non-blocking open, turning away anything but a readable regular file.
+    void probe() const;
+    // import: the import made ahead, else the file read now; a scene with a first mesh.
+    std::unique_ptr<Assimp::Importer> importScene();
+    // geometry: the mesh's vertices, widening the bounds (its indices need no Model state).
+    std::vector<Vertex> readVertices(const aiMesh& mesh);
+    // cooking: the collision mesh of those triangles; null without a cooking object.
+    phys::TriangleMesh* cook(phys::Cooking* cooking, const aiMesh& mesh, const std::vector<unsigned>& indices) const;
+    // textures: the diffuse maps, then the specular maps, of the mesh's material.
+    std::vector<MeshTexture> loadTextures(const aiScene& scene, const aiMesh& mesh);
+
     std::unique_ptr<Assimp::Importer> imported;
     std::map<std::string, DecodedImage> decoded;
 };

@@ -15,6 +15,7 @@
 #include "app/Globals.h"
 #include "objects/Barrel.h"
 #include "objects/Hex.h"
+#include "objects/Matchfield.h"
 #include "objects/ParticleObject.h"
 #include "physics/Physics.h"
 #include "render/ModelCache.h"
@@ -61,7 +62,7 @@ Census TakeCensus() {
 
 int ShippedLevels() {
     int count = 0;
-    while (std::ifstream("./res/Levels/Level" + std::to_string(count + 1) + ".txt").good()) ++count;
+    while (std::ifstream(object::Matchfield::levelFilePath(count + 1)).good()) ++count;
     return count;
 }
 
@@ -97,7 +98,7 @@ class LevelResourcesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!EnsureGameSystems()) GTEST_SKIP() << "no display";
-        ASSERT_TRUE(testsupport::TrackedFilesPresent({"./res/Levels/Level1.txt", "./res/Levels/Level2.txt"}));
+        ASSERT_TRUE(testsupport::TrackedFilesPresent({object::Matchfield::levelFilePath(1), object::Matchfield::levelFilePath(2)}));
     }
     void TearDown() override { currentLevel = 1; }
 };

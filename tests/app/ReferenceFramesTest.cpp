@@ -21,6 +21,7 @@
 #include "app/GameWorld.h"
 #include "app/Globals.h"
 #include "objects/Hex.h"
+#include "ScratchRes.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;

@@ -21,11 +21,13 @@
 #include "objects/Character.h"
 #include "objects/Hex.h"
 #include "objects/HexColor.h"
+#include "objects/Matchfield.h"
 #include "objects/Platform.h"
 #include "objects/Wall.h"
 #include "physics/RigidDynamic.h"
 #include "physics/RigidStatic.h"
 #include "physics/Scene.h"
+#include "ScratchRes.h"
 #include "TestSupport.h"
 
 // Brings up the real start-up once per test process (window, GL, physics, shaders, text);
@@ -62,7 +64,7 @@ std::vector<std::string> ReadLines(const std::string& path) {
 
 // The tile names of a level file in the order the field adds them.
 std::vector<std::string> ExpectedTiles(int level) {
-    const std::vector<std::string> lines = ReadLines("./res/Levels/Level" + std::to_string(level) + ".txt");
+    const std::vector<std::string> lines = ReadLines(object::Matchfield::levelFilePath(level));
     if (lines.size() < 3) return {};
     const int columns = std::stoi(lines[0]);
     const int rows = std::stoi(lines[1]);
@@ -141,7 +143,7 @@ protected:
 
     void SetUp() override {
         if (!EnsureGameSystems()) GTEST_SKIP() << "no display";
-        ASSERT_TRUE(testsupport::TrackedFilesPresent({"./res/Levels/Level1.txt", "./res/Levels/Level2.txt"}));
+        ASSERT_TRUE(testsupport::TrackedFilesPresent({object::Matchfield::levelFilePath(1), object::Matchfield::levelFilePath(2)}));
         ASSERT_TRUE(res.ok());
         into = std::make_unique<testsupport::ScopedChdir>(res.path());
         ASSERT_TRUE(into->ok());
@@ -159,7 +161,7 @@ TEST_F(SetupLevelTest, Level1BuildsListsAndSceneInOrder) {
     for (const std::string& tile : ExpectedTiles(1)) hexes.push_back(tile);
     EXPECT_EQ(HexListNames(), hexes);
     EXPECT_EQ(SceneActorNames(), ExpectedActors(1, false));
-    EXPECT_EQ(playerCharacter->targetCount, static_cast<int>(ReadLines("./res/Levels/Level1.txt").size()) - 4);
+    EXPECT_EQ(playerCharacter->targetCount, static_cast<int>(ReadLines(object::Matchfield::levelFilePath(1)).size()) - 4);
 
     ASSERT_EQ(hexList.front(), hexPrototype);
     ExpectNear(hexPrototype->staticActor->getGlobalPose().p, glm::vec3(0.0f, 1.0f, -34.0f));
@@ -293,12 +295,13 @@ TEST(LevelLoadFallbackDeathTest, Level1ThatCannotBeLoadedEndsThroughFatalError) 
         {folderInstead, "cannot be read"},
     };
     const std::string folder = testsupport::ProcessScratchDir() + "/level1";
+    const std::string level1 = folder + "/" + object::Matchfield::levelFilePath(1);
     for (const auto& c : cases) {
         ASSERT_EQ(std::system(("rm -rf " + folder + " && mkdir -p " + folder + "/res/Levels").c_str()), 0);
         if (c.level1 == folderInstead) {
-            ASSERT_EQ(mkdir((folder + "/res/Levels/Level1.txt").c_str(), 0755), 0);
+            ASSERT_EQ(mkdir(level1.c_str(), 0755), 0);
         } else if (c.level1 != nullptr) {
-            std::ofstream(folder + "/res/Levels/Level1.txt") << c.level1;
+            std::ofstream(level1) << c.level1;
         }
         EXPECT_EXIT(
             {

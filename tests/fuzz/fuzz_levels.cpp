@@ -88,7 +88,7 @@ void RunOne(const std::string& input) {
 }
 
 std::string ReadShipped(int level) {
-    std::ifstream in("./res/Levels/Level" + std::to_string(level) + ".txt", std::ios::binary);
+    std::ifstream in(object::Matchfield::levelFilePath(level), std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 

@@ -18,6 +18,7 @@
 #include "objects/Character.h"
 #include "objects/Hex.h"
 #include "objects/HexColor.h"
+#include "objects/Matchfield.h"
 #include "physics/ControllerManager.h"
 #include "physics/Geometry.h"
 #include "physics/Material.h"
@@ -549,7 +550,7 @@ struct SwingLevel {
 std::vector<SwingLevel> ShippedSwingLevels() {
     std::vector<SwingLevel> levels;
     for (int level = 1;; ++level) {
-        std::ifstream file("./res/Levels/Level" + std::to_string(level) + ".txt");
+        std::ifstream file(object::Matchfield::levelFilePath(level));
         if (!file) break;
         std::vector<std::string> lines;
         for (std::string line; std::getline(file, line);) lines.push_back(line);

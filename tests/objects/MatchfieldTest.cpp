@@ -464,7 +464,7 @@ struct LevelFile {
 };
 
 bool ReadShipped(int level, LevelFile& out) {
-    std::ifstream file("./res/Levels/Level" + std::to_string(level) + ".txt");
+    std::ifstream file(object::Matchfield::levelFilePath(level));
     if (!file) return false;
     std::vector<std::string> lines;
     std::string line;

@@ -17,11 +17,13 @@
 #include <glm/glm.hpp>
 
 #include "app/Globals.h"
+#include "objects/ParticleObject.h"
 #include "physics/Cooking.h"
 #include "physics/Foundation.h"
 #include "physics/Physics.h"
 #include "physics/Scene.h"
 #include "physics/TriangleMesh.h"
+#include "ScratchRes.h"
 #include "TestSupport.h"
 
 namespace objtest {
@@ -80,7 +82,7 @@ using LevelFolder = testsupport::ScratchRes;
 
 // The models the tile and burst tests load from the working directory.
 inline ::testing::AssertionResult TileModelsPresent() {
-    return testsupport::TrackedFilesPresent({"./res/Models/spielfeld.obj", "./res/Models/Smoke.obj"});
+    return testsupport::TrackedFilesPresent({"./res/Models/spielfeld.obj", object::ParticleObject::ModelPath});
 }
 
 // A fresh scene for each test, released at its end.

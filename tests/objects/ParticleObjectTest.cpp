@@ -34,7 +34,7 @@ protected:
 
     void SetUp() override {
         if (!EnsureGlContext()) GTEST_SKIP() << "no display";
-        ASSERT_TRUE(testsupport::TrackedFilesPresent({"./res/Models/Smoke.obj"}));
+        ASSERT_TRUE(testsupport::TrackedFilesPresent({object::ParticleObject::ModelPath}));
         object::ParticleObject::particleVelocity = glm::vec3(0.5f, 2.0f, 0.0f);
     }
 
