@@ -23,6 +23,7 @@
 
 #include "app/Globals.h"
 #include "platform/ReadableFile.h"
+#include "platform/RegularFile.h"
 #include "platform/TrimBlanks.h"
 #include "render/TextRenderer.h"
 
@@ -61,23 +62,24 @@ void ReadPairs(std::istream& in, std::vector<Score>& entries, std::string& rest)
     }
 }
 
-// The score file as it is now. False, with reason, when a file is there that cannot be read:
-// a save then would replace entries it never saw.
-bool ReadStoredTable(std::vector<Score>& entries, std::string& rest, std::string& reason) {
+// The score file as it is now, read from one open, its entries sorted. Missing: nothing is
+// there. Unreadable, with reason: something is there that cannot be read, or a read failed.
+os::FileState ReadScoreFile(std::vector<Score>& entries, std::string& rest, std::string& reason) {
     entries.clear();
     rest.clear();
-    const os::FileProbe probe = os::ProbeFile(ScoreTable::FilePath);
-    if (probe.state == os::FileState::Missing) return true;
-    if (probe.state == os::FileState::Unreadable) {
-        reason = probe.reason;
-        return false;
-    }
+    os::RegularFile file(ScoreTable::FilePath);
     std::string content;
-    if (!os::ReadWholeFile(ScoreTable::FilePath, content, reason)) return false;
+    if (!file.readAll(content, reason)) return file.readable() ? os::FileState::Unreadable : file.state();
     std::istringstream in(content);
     ReadPairs(in, entries, rest);
     SortScores(entries);
-    return true;
+    return os::FileState::Readable;
+}
+
+// The score file as it is now. False, with reason, when a file is there that cannot be read:
+// a save then would replace entries it never saw.
+bool ReadStoredTable(std::vector<Score>& entries, std::string& rest, std::string& reason) {
+    return ReadScoreFile(entries, rest, reason) != os::FileState::Unreadable;
 }
 
 // An exclusive flock on the score folder while a save reads and replaces the file, so that
@@ -207,16 +209,11 @@ ScoreTable::ScoreTable() {
 void ScoreTable::load() {
     scoreList.clear();
     pendingEntries.clear();
-    if (os::IsReadableFile(FilePath)) scoreInputStream.open(FilePath);
-    if (scoreInputStream.is_open()) {
-        scoreInputStream.clear();
-        std::string unreadRest;
-        ReadPairs(scoreInputStream, scoreList, unreadRest);
-    } else {
+    std::string unreadRest;
+    std::string reason;
+    if (ReadScoreFile(scoreList, unreadRest, reason) != os::FileState::Readable) {
         std::cout << "file could not be opened";
     }
-    SortScores(scoreList);
-    scoreInputStream.close();
 }
 
 void ScoreTable::add(std::string name) {

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 #include <unordered_set>
 #include <utility>
@@ -17,6 +16,7 @@
 #include "physics/RigidActor.h"
 #include "physics/Scene.h"
 #include "platform/ReadableFile.h"
+#include "platform/RegularFile.h"
 
 glm::vec3 hexPlacement(0.0f, 0.0f, 0.0f);
 object::Hex* lastClonedHex = nullptr;
@@ -51,20 +51,23 @@ constexpr uintmax_t MaxLevelFileBytes = 1024 * 1024;
     throw std::out_of_range("level file " + path + " " + why);
 }
 
-// Every line of the file; a carriage return before the line feed is no part of a line.
-// A file that is missing or cannot be read (a folder, no permission) reads as no lines.
+// Every line of the file, read from one open; a carriage return before the line feed is no
+// part of a line. A file that is missing or cannot be read (a folder, a FIFO, no permission,
+// a read error) reads as no lines.
 void ReadLevelFile(const std::string& path) {
-    const os::FileProbe probe = os::ProbeFile(path);
-    if (probe.state == os::FileState::Unreadable) {
-        std::cout << "Level file " << path << " cannot be read: " << probe.reason << std::endl;
-    }
-    if (probe.state != os::FileState::Readable) return;
-    std::error_code error;
-    const uintmax_t bytes = std::filesystem::file_size(path, error);
-    if (!error && bytes > MaxLevelFileBytes) {
+    os::RegularFile opened(path);
+    if (opened.state() == os::FileState::Missing) return;
+    const uintmax_t bytes = static_cast<uintmax_t>(opened.size());
+    if (opened.readable() && bytes > MaxLevelFileBytes) {
         RefuseLevel(path, "is " + std::to_string(bytes) + " bytes, more than " + std::to_string(MaxLevelFileBytes));
     }
-    std::ifstream file(path);
+    std::string content;
+    std::string reason;
+    if (!opened.readAll(content, reason)) {
+        std::cout << "Level file " << path << " cannot be read: " << reason << std::endl;
+        return;
+    }
+    std::istringstream file(content);
     std::string line;
     while (std::getline(file, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -2,7 +2,7 @@
 
 #include <cctype>
 #include <climits>
-#include <fstream>
+#include <sstream>
 
 #include "platform/ReadableFile.h"
 #include "platform/TrimBlanks.h"
@@ -40,10 +40,11 @@ bool ParseDecimalInt(const std::string& text, int& out) {
 }
 
 IniReader::IniReader(const std::string& path) {
-    // A folder, a FIFO or a file without read permission reads as an empty file.
-    if (!IsReadableFile(path)) return;
-    std::ifstream file(path);
-    if (!file) return;
+    // A folder, a FIFO, a file without read permission or a read error reads as an empty file.
+    std::string content;
+    std::string reason;
+    if (!ReadWholeFile(path, content, reason)) return;
+    std::istringstream file(content);
     std::string line;
     std::string section;
     bool firstLine = true;

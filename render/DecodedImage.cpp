@@ -2,6 +2,7 @@
 
 #include <FreeImage.h>
 #include <atomic>
+#include <limits>
 #include <utility>
 
 #include "platform/ReadableFile.h"
@@ -13,8 +14,17 @@ std::atomic<int> heldImages{0};
 }  // namespace
 
 DecodedImage::DecodedImage(const std::string& file) {
-    const FREE_IMAGE_FORMAT format = os::IsReadableFile(file) ? FreeImage_GetFileType(file.c_str(), 0) : FIF_UNKNOWN;
-    FIBITMAP* loaded = format == FIF_UNKNOWN ? nullptr : FreeImage_Load(format, file.c_str(), 0);
+    // Read from one open and decoded from memory: FreeImage never opens the path itself.
+    std::string bytes;
+    std::string reason;
+    if (!os::ReadWholeFile(file, bytes, reason) || bytes.empty() || bytes.size() > std::numeric_limits<DWORD>::max()) {
+        return;
+    }
+    FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+    if (memory == nullptr) return;
+    const FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(memory, 0);
+    FIBITMAP* loaded = format == FIF_UNKNOWN ? nullptr : FreeImage_LoadFromMemory(format, memory, 0);
+    FreeImage_CloseMemory(memory);
     bitmap = loaded ? FreeImage_ConvertTo32Bits(loaded) : nullptr;
     if (loaded) FreeImage_Unload(loaded);
     if (bitmap == nullptr) return;

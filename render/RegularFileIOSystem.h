@@ -1,6 +1,7 @@
-// Assimp's file access, limited to readable regular files: Assimp opens a model and the
-// material files it names with a blocking fopen, which a FIFO in their place would hold
-// forever. Notes the first file it turned away although something was there.
+// Assimp's file access, limited to readable regular files: each file the importer asks for
+// (the model and the material files it names) is opened once through os::RegularFile and
+// read from that descriptor, so a FIFO in its place is turned away instead of blocking the
+// open. Notes the first file it turned away although something was there.
 #pragma once
 
 #include <assimp/DefaultIOSystem.h>
@@ -9,9 +10,10 @@
 
 class RegularFileIOSystem : public Assimp::DefaultIOSystem {
 public:
-    // Something is at the path; nothing is opened to learn it.
+    // Something is at the path; a non-blocking open, closed again, tells.
     bool Exists(const char* file) const override;
-    // Null, without opening it, unless file is a regular file this process can read.
+    // A stream over the file's one open; null unless file is a regular file this process can
+    // read. Null for a mode that writes: the importer only reads.
     Assimp::IOStream* Open(const char* file, const char* mode = "rb") override;
 
     // The first path opened that holds a FIFO, a folder or a file without read permission;

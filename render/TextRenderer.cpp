@@ -4,6 +4,7 @@
 #include FT_FREETYPE_H
 #include <algorithm>
 #include <iostream>
+#include <string>
 
 #include <glm/gtc/type_ptr.hpp>
 
@@ -83,9 +84,14 @@ int TextRenderer::loadGlyphs() {
         std::cout << "ERROR::FREETYPE: Could not init FreeType Library" << std::endl;
         return -1;
     }
+    // NOTE: the face reads these bytes until FT_Done_Face, so they outlive it. Read from one
+    // open: FreeType never opens the path, where a FIFO would block it.
+    std::string fontBytes;
+    std::string reason;
     FT_Face face;
-    // NOTE: FreeType would block on a FIFO in the font's place; only regular files go to it.
-    if (!os::IsReadableFile(FontPath) || FT_New_Face(library, FontPath, 0, &face)) {
+    if (!os::ReadWholeFile(FontPath, fontBytes, reason) ||
+        FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(fontBytes.data()),
+                           static_cast<FT_Long>(fontBytes.size()), 0, &face)) {
         std::cout << "ERROR::FREETYPE: Failed to load font" << std::endl;
         FT_Done_FreeType(library);
         return -1;
