@@ -15,11 +15,6 @@ namespace object {
 Barrel::Barrel(std::string name, Shader* shader, glm::mat4 projection)
     : GameObject(std::move(name), shader, projection) {}
 
-Barrel::~Barrel() {
-    releasePhysics();
-    releaseModel();
-}
-
 void Barrel::update(float deltaMs) {
     if (dynamicActor != nullptr) modelMatrix = toMat4(phys::Matrix44(dynamicActor->getGlobalPose()));
 }

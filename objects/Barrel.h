@@ -1,6 +1,6 @@
 // One of the fifteen dynamic barrels "b1" to "b15" stacked on the platform.
-// Owns its actor, shape and material, and its model unless that is lent (see
-// GameObject::setModel).
+// Owns its actor, shape and material, and a model handed to it as its own (see
+// GameObject::setModel); the base's destructor releases them.
 #pragma once
 
 #include <string>
@@ -14,8 +14,6 @@ namespace object {
 class Barrel : public GameObject {
 public:
     Barrel(std::string name, Shader* shader, glm::mat4 projection);
-    // NOTE: delete it before releasing the scene that holds its actor.
-    ~Barrel() override;
 
     // modelMatrix = the body's pose, wherever the simulation left it.
     void update(float deltaMs) override;

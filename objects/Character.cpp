@@ -65,12 +65,11 @@ Character::Character(std::string name, Shader* shader, glm::mat4 projection)
 }
 
 Character::~Character() {
-    // The controller owns its actor: it goes with the controller, not with releasePhysics.
+    // The controller owns its actor: it goes with the controller, before the base would
+    // release it as the character's own.
     staticActor = nullptr;
     if (controller) controller->release();
     controller = nullptr;
-    releasePhysics();
-    releaseModel();
     delete controllerFilters;
 }
 

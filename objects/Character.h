@@ -2,7 +2,8 @@
 // heading and a move, applies the death, ride and tile rules, and owns the free body
 // "dynamic" that takes over on the goal tile. Owns its controller filters.
 // NOTE: delete it before the level's scene is released: the destructor releases the
-// controller with its actor, the free body, the filters and its model unless that is lent.
+// controller with its actor and the filters, then the base the free body, its shape and
+// material, and a model handed to the character as its own.
 #pragma once
 
 #include <cstdint>

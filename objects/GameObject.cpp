@@ -13,7 +13,6 @@
 #include "physics/RigidDynamic.h"
 #include "physics/RigidStatic.h"
 #include "physics/Shape.h"
-#include "physics/TriangleMesh.h"
 #include "render/Shader.h"
 
 namespace {
@@ -57,7 +56,15 @@ GameObject::GameObject(std::string name, Shader* shader, glm::mat4 projection) :
     this->shader = shader;
 }
 
-GameObject::~GameObject() = default;
+GameObject::~GameObject() {
+    // A subclass whose actor belongs to something else (the character's controller) has
+    // released it and nulled the handle before this runs.
+    if (staticActor != nullptr) staticActor->release();
+    if (dynamicActor != nullptr) dynamicActor->release();
+    if (shape != nullptr) shape->release();
+    if (material != nullptr) material->release();
+    ownModel.release();
+}
 
 void GameObject::setBounds(float minX, float minY, float minZ, float maxX, float maxY, float maxZ) {
     boundsMin = glm::vec3(minX, minY, minZ);
@@ -156,39 +163,20 @@ void GameObject::createActor(phys::Physics* physics, int kind) {
     if (actor != nullptr) actor->attachShape(shape);
 }
 
-void GameObject::releasePhysics() {
-    if (staticActor != nullptr) staticActor->release();
-    if (dynamicActor != nullptr) dynamicActor->release();
-    if (shape != nullptr) shape->release();
-    if (material != nullptr) material->release();
-    staticActor = nullptr;
-    dynamicActor = nullptr;
-    shape = nullptr;
-    material = nullptr;
-}
-
 void GameObject::setModel(LoadedModel model) {
+    if (model.ownership == LoadedModel::Ownership::Owned) {
+        ownModel.release();
+        ownModel = model;
+    }
     setMesh(std::move(model.mesh));
     triangleMesh = model.triangleMesh;
     setBounds(model.boundsMin.x, model.boundsMin.y, model.boundsMin.z, model.boundsMax.x, model.boundsMax.y,
               model.boundsMax.z);
-    modelLent = model.lent;
 }
 
 void GameObject::borrowModel(const Mesh& lentMesh, phys::TriangleMesh* lentTriangleMesh) {
     setMesh(lentMesh);
     triangleMesh = lentTriangleMesh;
-    modelLent = true;
-}
-
-void GameObject::releaseModel() {
-    if (!modelLent) {
-        mesh.release();
-        if (triangleMesh != nullptr) triangleMesh->release();
-    }
-    mesh = Mesh();
-    triangleMesh = nullptr;
-    modelLent = false;
 }
 
 }  // namespace object

@@ -2,8 +2,11 @@
 // shader and physics handles. Draws itself in the lit pass and builds its actor.
 // NOTE: the physics actor keeps a pointer to name's characters; name must not change
 // while the actor exists.
-// NOTE: the mesh's GL objects and triangleMesh are the object's own unless it got them
-// lent (setModel with a lent model, borrowModel): it frees only its own.
+// NOTE: it frees only a model handed to it as its own (setModel with an owning record),
+// and that one whatever mesh and triangleMesh hold at its end. A mesh from setMesh or
+// borrowModel and a triangleMesh written directly stay their giver's to free.
+// NOTE: delete it before releasing the scene that holds its actor. Not copyable: a copy
+// would free the same actor and model again.
 #pragma once
 
 #include <string>
@@ -52,11 +55,16 @@ public:
 
     GameObject();
     GameObject(std::string name, Shader* shader, glm::mat4 projection);
+    GameObject(const GameObject&) = delete;
+    GameObject& operator=(const GameObject&) = delete;
 
+    // Releases the actor built by createActor (taking it out of its scene), its shape and
+    // material, and the model the object owns.
     virtual ~GameObject();
     virtual void setBounds(float minX, float minY, float minZ, float maxX, float maxY, float maxZ);
     virtual void translate(const glm::vec3& v);
     virtual glm::vec3 getPosition();
+    // Draws with mesh from now on; its GL objects stay whoever's they were.
     virtual void setMesh(Mesh mesh);
     virtual void scale(const glm::vec3& v);
     virtual void rotate(float angle, const glm::vec3& axis);
@@ -68,8 +76,8 @@ public:
     virtual glm::mat4 getModelMatrix();
     virtual void createActor(phys::Physics* physics, int kind);
 
-    // Takes the model's mesh (setMesh), triangle mesh and bounds (setBounds), and with them
-    // whether they are the object's own to free or only lent to it.
+    // Takes the model's mesh (setMesh), triangle mesh and bounds (setBounds). An owning
+    // record makes the model the object's own, and frees the one it owned before.
     void setModel(LoadedModel model);
     // Draws and collides with another object's mesh and triangle mesh, which stay whoever's
     // they were; the bounds stay as they are.
@@ -78,16 +86,10 @@ public:
 protected:
     // The HexColor that the lit pass draws this object in: plain but for a tile.
     virtual int32_t drawColor() const;
-    // Releases the actor built by createActor (taking it out of its scene), its shape and
-    // material, and nulls the handles. For subclasses whose actor is their own.
-    // NOTE: call it before the scene holding the actor is released.
-    void releasePhysics();
-    // Deletes the mesh's GL objects and releases triangleMesh when they are the object's
-    // own; a lent model is only let go of. Either way the object is left without one.
-    void releaseModel();
 
 private:
-    bool modelLent = false;
+    // The model this object frees, recorded as it arrived; empty unless one came owned.
+    LoadedModel ownModel;
 };
 
 }  // namespace object

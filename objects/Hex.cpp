@@ -32,8 +32,6 @@ Hex::Hex(std::string name, Shader* shader, glm::mat4 projection, Mesh burstMesh)
 
 Hex::~Hex() {
     delete burst;
-    releasePhysics();
-    releaseModel();
 }
 
 void Hex::init(phys::Physics* physics, const glm::vec3& position, phys::Cooking* cooking) {

@@ -39,9 +39,8 @@ public:
     static float hexTime;
 
     Hex(std::string name, Shader* shader, glm::mat4 projection, Mesh burstMesh);
-    // Releases the tile's own actor (leaving the scene), shape, material and burst, and its
-    // model when that is its own: a start tile with a model of its own goes after its clones.
-    // NOTE: delete tiles before releasing the scene that holds their actors.
+    // Deletes the burst; the base releases the actor (leaving the scene), shape, material
+    // and a model of the tile's own: a start tile with a model of its own goes after its clones.
     ~Hex() override;
 
     // Builds the static actor at position and the burst; the caller adds the actor to

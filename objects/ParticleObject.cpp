@@ -65,8 +65,6 @@ ParticleObject::~ParticleObject() {
     delete[] instanceMatrices;
     if (instanceVbo != 0) glDeleteBuffers(1, &instanceVbo);
     if (mesh.vao != 0) glDeleteVertexArrays(1, &mesh.vao);
-    mesh.vao = 0;
-    releaseModel();
 }
 
 void ParticleObject::setupInstances() {

@@ -9,11 +9,6 @@ namespace object {
 Platform::Platform(std::string name, Shader* shader, glm::mat4 projection)
     : GameObject(std::move(name), shader, projection) {}
 
-Platform::~Platform() {
-    releasePhysics();
-    releaseModel();
-}
-
 void Platform::update(float deltaMs) {
     if (staticActor != nullptr) modelMatrix = toMat4(phys::Matrix44(staticActor->getGlobalPose()));
 }

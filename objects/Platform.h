@@ -1,6 +1,6 @@
 // The static block "right" that carries the barrel pyramid.
-// Owns its actor, shape and material, and its model unless that is lent (see
-// GameObject::setModel).
+// Owns its actor, shape and material, and a model handed to it as its own (see
+// GameObject::setModel); the base's destructor releases them.
 #pragma once
 
 #include <string>
@@ -14,8 +14,6 @@ namespace object {
 class Platform : public GameObject {
 public:
     Platform(std::string name, Shader* shader, glm::mat4 projection);
-    // NOTE: delete it before releasing the scene that holds its actor.
-    ~Platform() override;
 
     void update(float deltaMs) override;
     // A static triangle-mesh actor at pose; the caller adds it to the scene.

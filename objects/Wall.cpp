@@ -17,11 +17,6 @@ namespace object {
 Wall::Wall(std::string name, Shader* shader, glm::mat4 projection)
     : GameObject(std::move(name), shader, projection), time(0.0f), amplitude(SwingAmplitude), baseX(0.0f) {}
 
-Wall::~Wall() {
-    releasePhysics();
-    releaseModel();
-}
-
 void Wall::setView(glm::mat4 view) {
     projectionViewMatrix = projectionMatrix * view;
 }

@@ -1,6 +1,6 @@
 // The static wall "wall1" that swings from side to side along x from level 2 on.
-// Owns its actor, shape and material (set by its creator), and its model unless that is
-// lent (see GameObject::setModel).
+// Owns its actor, shape and material (set by its creator), and a model handed to it as its
+// own (see GameObject::setModel); the base's destructor releases them.
 #pragma once
 
 #include <string>
@@ -18,8 +18,6 @@ public:
     float baseX;      // centre of the swing
 
     Wall(std::string name, Shader* shader, glm::mat4 projection);
-    // NOTE: delete it before releasing the scene that holds its actor.
-    ~Wall() override;
 
     void setView(glm::mat4 view) override;
     // Sets the actor's pose on the swing at the summed time and rebuilds modelMatrix.

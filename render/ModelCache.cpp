@@ -4,7 +4,6 @@
 #include <memory>
 #include <utility>
 
-#include "physics/TriangleMesh.h"
 #include "platform/ReadableFile.h"
 #include "render/Model.h"
 #include "render/ModelReadAhead.h"
@@ -58,19 +57,14 @@ LoadedModel ModelCache::load(const std::string& path, phys::Cooking* cooking, ph
         Model model(path);
         // Joins the reading thread before this thread's own Assimp and FreeImage calls.
         if (ReadAhead()) ReadAhead()->take(model);
-        LoadedModel loaded = model.load(cooking, physics);
-        loaded.lent = true;
-        found = Entries().emplace(key, std::move(loaded)).first;
+        found = Entries().emplace(key, model.load(cooking, physics)).first;
     }
-    return found->second;
+    return found->second.lend();
 }
 
 void ModelCache::releaseAll() {
     endReadAhead();
-    for (auto& [key, entry] : Entries()) {
-        entry.mesh.release();
-        if (entry.triangleMesh != nullptr) entry.triangleMesh->release();
-    }
+    for (auto& [key, entry] : Entries()) entry.release();
     Entries().clear();
 }
 

@@ -1,8 +1,9 @@
 // Loads each model file once per process and lends every object built from it the same
 // GPU mesh (vertex array, buffers, textures), cooked triangle mesh and bounds: a level
 // builds a hundred objects from six files.
-// NOTE: the cache owns what it loaded and hands out lent copies (LoadedModel::lent), which
-// objects never free. releaseAll() frees everything exactly once.
+// NOTE: the cache's entries are the owning records of what it loaded; every load hands out
+// a borrowed copy (LoadedModel::lend), which objects never free. releaseAll() frees
+// everything exactly once.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +19,7 @@ class Physics;
 
 class ModelCache {
 public:
-    // What Model::load gives, lent, from the first load of this file with this cooking
+    // What Model::load gives, borrowed, from the first load of this file with this cooking
     // object. A missing or broken file ends the process as Model::load does.
     static LoadedModel load(const std::string& path, phys::Cooking* cooking, phys::Physics* physics);
     // Starts reading those of the files that are not loaded yet on a second thread (the

@@ -1,20 +1,35 @@
-// The scene-object base without a window: the accumulated translation and the two kinds
-// of physics actor it builds on the real physics layer.
+// The scene-object base without a window: the accumulated translation, the two kinds of
+// physics actor it builds on the real physics layer, and that no scene object is copied.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "objects/Barrel.h"
+#include "objects/Character.h"
 #include "objects/GameObject.h"
+#include "objects/Hex.h"
+#include "objects/Matchfield.h"
 #include "objects/ObjectsTestSupport.h"
+#include "objects/ParticleObject.h"
+#include "objects/Platform.h"
+#include "objects/Wall.h"
 #include "physics/Material.h"
 #include "physics/RigidDynamic.h"
 #include "physics/RigidStatic.h"
 #include "physics/Shape.h"
 
 namespace {
+
+// A copy would release the actor, the burst, the controller filters and an owned model twice.
+template <typename... Objects>
+constexpr bool NoneCopyable = ((!std::is_copy_constructible_v<Objects> && !std::is_copy_assignable_v<Objects>) && ...);
+static_assert(NoneCopyable<object::GameObject, object::Barrel, object::Character, object::Hex, object::Matchfield,
+                           object::ParticleObject, object::Platform, object::Wall>,
+              "scene objects cannot be copied");
 
 void ExpectMatrixNear(const glm::mat4& actual, const glm::mat4& expected, float tolerance = 1e-5f) {
     for (int c = 0; c < 4; ++c) {
@@ -72,6 +87,7 @@ TEST_F(CreateActorTest, StaticMeshHasTheCookedMeshANewMaterialAndAHalfTurn) {
     EXPECT_NEAR(pose.q.x, 0.0f, 1e-6f);
     EXPECT_NEAR(pose.q.z, 0.0f, 1e-6f);
     EXPECT_NEAR(pose.q.w, 0.0f, 1e-6f);
+    object.triangleMesh->release();  // written directly, so still the test's
 }
 
 TEST_F(CreateActorTest, StaticMeshKeepsAMaterialSetBefore) {
@@ -83,6 +99,7 @@ TEST_F(CreateActorTest, StaticMeshKeepsAMaterialSetBefore) {
     EXPECT_EQ(object.material, own);
     ASSERT_NE(object.shape, nullptr);
     EXPECT_EQ(object.shape->getMaterial(), own);
+    object.triangleMesh->release();
 }
 
 TEST_F(CreateActorTest, DynamicBoxHasHalfTheBoundsAndAlwaysANewMaterial) {

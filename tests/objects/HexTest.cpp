@@ -149,7 +149,8 @@ TEST(HexDraw, SendsItsOwnColourAndOthersSendPlain) {
     ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
 
     object::Hex tile("1cloned00", shader, glm::mat4(1.0f), Mesh());
-    tile.setMesh(ScreenQuad());
+    Mesh quad = ScreenQuad();
+    tile.setMesh(quad);
     tile.modelMatrix = glm::mat4(1.0f);
     tile.setView(glm::mat4(1.0f));
     object::GameObject plain("right", shader, glm::mat4(1.0f));
@@ -173,6 +174,7 @@ TEST(HexDraw, SendsItsOwnColourAndOthersSendPlain) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &fbo);
     glDeleteRenderbuffers(1, &colour);
+    quad.release();
 }
 
 // Tiles made from the game's tile model, each with its smoke burst.

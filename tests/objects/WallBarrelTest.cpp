@@ -35,7 +35,7 @@ using WallTest = WorldTest;
 TEST_F(WallTest, SwingsBetweenMinus10And40OnSummedFrameTime) {
     auto* wall = new object::Wall("wall1", nullptr, glm::mat4(1.0f));
     objects.emplace_back(wall);
-    wall->triangleMesh = objtest::CookBox(glm::vec3(-1.0f, -4.0f, -10.0f), glm::vec3(1.0f, 4.0f, 10.0f));
+    wall->setModel({Mesh(), objtest::CookBox(glm::vec3(-1.0f, -4.0f, -10.0f), glm::vec3(1.0f, 4.0f, 10.0f))});
     wall->material = physics->createMaterial(1.0f, 1.0f, 1.0f);
     wall->createActor(physics, ActorKind::StaticMesh);
     ASSERT_NE(wall->staticActor, nullptr);
@@ -125,7 +125,7 @@ TEST_F(PyramidTest, BoxBarrelsStayStackedForTenSeconds) {
     auto* platform = new object::Platform("right", nullptr, glm::mat4(1.0f));
     objects.emplace_back(platform);
     // A block whose top is where the first barrel's bottom stands: y 2.5 - 1.5.
-    platform->triangleMesh = objtest::CookBox(glm::vec3(-10.0f, -1.0f, -20.0f), glm::vec3(10.0f, 1.0f, 20.0f));
+    platform->setModel({Mesh(), objtest::CookBox(glm::vec3(-10.0f, -1.0f, -20.0f), glm::vec3(10.0f, 1.0f, 20.0f))});
     std::vector<object::Barrel*> barrels;
     for (int i = 0; i < 15; ++i) {
         auto* barrel = new object::Barrel("b" + std::to_string(i + 1), nullptr, glm::mat4(1.0f));

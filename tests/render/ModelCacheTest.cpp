@@ -23,12 +23,6 @@ namespace {
 
 using rendertest::DataDir;
 
-// A scene object that lets go of its model the way every object's destructor does.
-class Holder : public object::GameObject {
-public:
-    ~Holder() override { releaseModel(); }
-};
-
 // Counts releases, so that a cooked mesh released twice or never shows.
 class CountedTriangleMesh : public rendertest::RecordedTriangleMesh {
 public:
@@ -122,8 +116,9 @@ TEST_F(ModelCacheTest, OneLoadPerFileGivesEveryObjectWhatModelLoadGives) {
     EXPECT_EQ(first.boundsMin, own.boundsMin);
     EXPECT_EQ(second.boundsMax, own.boundsMax);
 
-    EXPECT_TRUE(first.lent && second.lent) << "the cache frees what it lends";
-    EXPECT_FALSE(own.lent);
+    EXPECT_EQ(first.ownership, LoadedModel::Ownership::Borrowed) << "the cache frees what it lends";
+    EXPECT_EQ(second.ownership, LoadedModel::Ownership::Borrowed);
+    EXPECT_EQ(own.ownership, LoadedModel::Ownership::Owned);
     ownMesh.release();
     own.triangleMesh->release();
     ModelCache::releaseAll();  // while the cooking that counts is alive
@@ -134,8 +129,8 @@ TEST_F(ModelCacheTest, ObjectsLetGoOfACachedModelAndReleaseAllFreesItOnce) {
     CountingCooking cooking;
     Mesh shared;
     {
-        Holder first;
-        Holder second;
+        object::GameObject first;
+        object::GameObject second;
         first.setModel(ModelCache::load(path, &cooking, nullptr));
         second.setModel(ModelCache::load(path, &cooking, nullptr));
         shared = first.mesh;
@@ -143,18 +138,25 @@ TEST_F(ModelCacheTest, ObjectsLetGoOfACachedModelAndReleaseAllFreesItOnce) {
     EXPECT_TRUE(Live(shared)) << "the objects are gone, the cache still holds the model";
     EXPECT_EQ(cooking.releases, 0);
 
-    // An object with a model of its own still frees it.
+    // An object with a model of its own still frees it, and only it, whatever it was lent
+    // afterwards in each way a mesh arrives.
+    LoadedModel lent = Model(path).load(&cooking, nullptr);
     Mesh owned;
     {
-        Holder own;
+        object::GameObject own;
         own.setModel(Model(path).load(&cooking, nullptr));
         owned = own.mesh;
+        own.setModel(lent.lend());
+        own.setMesh(lent.mesh);
+        own.borrowModel(lent.mesh, lent.triangleMesh);
+        own.triangleMesh = lent.triangleMesh;
     }
     EXPECT_FALSE(AnyLive(owned));
+    EXPECT_TRUE(Live(lent.mesh));
     EXPECT_EQ(cooking.releases, 1);
 
     // An object deleted after the cache let go of its model still frees nothing.
-    auto late = std::make_unique<Holder>();
+    auto late = std::make_unique<object::GameObject>();
     late->setModel(ModelCache::load(path, &cooking, nullptr));
     ModelCache::releaseAll();
     EXPECT_FALSE(AnyLive(shared));
@@ -176,6 +178,8 @@ TEST_F(ModelCacheTest, ObjectsLetGoOfACachedModelAndReleaseAllFreesItOnce) {
     // The next load reads the file again.
     EXPECT_TRUE(Live(ModelCache::load(path, &cooking, nullptr).mesh));
     ModelCache::releaseAll();
+    lent.release();
+    EXPECT_EQ(cooking.releases, 4);
 }
 
 TEST_F(ModelCacheTest, AnotherFolderOrAnotherCookingIsAnotherModel) {

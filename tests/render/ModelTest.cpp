@@ -69,7 +69,7 @@ TEST_F(ModelLoad, FirstMeshOnlyWithNegativeBoundsFlippedUvsAndOrderedTextures) {
     loaded = model.load(&cooking, nullptr);
 
     EXPECT_EQ(model.directory, DataDir());
-    EXPECT_FALSE(loaded.lent) << "the caller frees what it loads";
+    EXPECT_EQ(loaded.ownership, LoadedModel::Ownership::Owned) << "the caller frees what it loads";
     // The second object at (5..6, 5..6, 5) stays out of the bounds.
     ExpectVec3(loaded.boundsMin, {-3.0f, -6.0f, -7.0f});
     ExpectVec3(loaded.boundsMax, {-1.0f, -4.0f, -1.0f});

@@ -54,14 +54,8 @@ void WriteSkyFaces(const std::string& dir) {
     }
 }
 
-// A scene object that lets go of its model the way every object's destructor does.
-class Holder : public object::GameObject {
-public:
-    ~Holder() override { releaseModel(); }
-};
-
 struct Level {
-    std::vector<std::unique_ptr<Holder>> objects;
+    std::vector<std::unique_ptr<object::GameObject>> objects;
     std::unique_ptr<SkyBox> sky;
     std::unique_ptr<service::ShadowMap> shadowMap;
 };
@@ -82,8 +76,8 @@ long BuildDrawRelease(const std::vector<std::string>& models, ShaderManager& sha
     Level level;
     std::vector<object::GameObject*> renderList;
     for (const std::string& path : models) {
-        level.objects.emplace_back(new Holder());
-        Holder* object = level.objects.back().get();
+        level.objects.emplace_back(new object::GameObject());
+        object::GameObject* object = level.objects.back().get();
         object->setModel(ModelCache::load(path, &cooking, nullptr));
         renderList.push_back(object);
     }
