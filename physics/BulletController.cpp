@@ -34,14 +34,18 @@ constexpr int MaxSideIterations = 8;
 constexpr int MaxRecoveryIterations = 4;
 // Overlaps shallower than this are left to the sweeps' skin.
 constexpr float RecoveryTolerance = 1e-3f;
-// A box pushed out is left this far off the surface: one left touching it gets caught by
-// the surface's edges in the next sweeps, with a normal bent towards the move.
-constexpr float RecoveryClearance = 5e-3f;
 constexpr float MinMoveLength = 1e-5f;
 constexpr float ClimbTolerance = 1e-3f;
 // Bullet rounds a box's edges by its margin; keep the sweep box nearly sharp.
 constexpr float SweepMargin = 0.01f;
 constexpr float MaxMarginShare = 0.2f;
+
+// A mesh triangle's face normal in world space; zero for other geometry.
+btVector3 faceNormal(const btCollisionObject& object, const BulletShape& meshShape, int triangle) {
+    const btVector3 local = meshShape.triangleNormal(triangle);
+    if (local.isZero()) return local;
+    return object.getWorldTransform().getBasis() * (meshShape.localTransform().getBasis() * local);
+}
 
 class SweepCallback final : public btCollisionWorld::ConvexResultCallback {
 public:
@@ -96,9 +100,8 @@ private:
     // triangle when the box touches its face, with a normal bent by the triangle's inner
     // edge: a wall brushing the box's side would be ground to the downward sweep.
     bool runsAlongTriangle(const btCollisionObject& object, const BulletShape& meshShape, int triangle) const {
-        const btVector3 local = meshShape.triangleNormal(triangle);
-        if (local.isZero()) return false;
-        const btVector3 face = object.getWorldTransform().getBasis() * (meshShape.localTransform().getBasis() * local);
+        const btVector3 face = faceNormal(object, meshShape, triangle);
+        if (face.isZero()) return false;
         return std::fabs(face.dot(direction)) < GrazingCosine;
     }
 
@@ -108,7 +111,10 @@ private:
     QueryFlags filterFlags;
 };
 
-// Finds the deepest penetration of the controller's box into a blocking shape.
+// Finds the deepest penetration of the controller's box into a blocking shape. A mesh
+// triangle counts only while the box's centre is in front of its face: with the centre
+// behind it, inside the mesh, its push would drive the box further in (and a box swept
+// into a wall would be carried along inside it instead of being let out behind it).
 class OverlapCallback final : public btCollisionWorld::ContactResultCallback {
 public:
     OverlapCallback(const btCollisionObject* probe, const btCollisionObject* self, QueryFlags filterFlags)
@@ -124,14 +130,17 @@ public:
         return (filterFlags & QueryFlag::Dynamic) && candidate->isKinematic();
     }
 
-    btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper* wrapper0, int, int,
-                             const btCollisionObjectWrapper*, int, int) override {
+    btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper* wrapper0, int part0, int index0,
+                             const btCollisionObjectWrapper* wrapper1, int part1, int index1) override {
         const float distance = point.getDistance();
-        if (distance < depth) {
-            depth = distance;
-            // The normal points from the second object to the first: turn it towards the box.
-            normal = wrapper0->getCollisionObject() == probe ? point.m_normalWorldOnB : -point.m_normalWorldOnB;
-        }
+        if (distance >= depth) return 0;
+        const bool probeFirst = wrapper0->getCollisionObject() == probe;
+        const btCollisionObject& other = *(probeFirst ? wrapper1 : wrapper0)->getCollisionObject();
+        const btVector3& onOther = probeFirst ? point.m_positionWorldOnB : point.m_positionWorldOnA;
+        if (behindTriangle(other, probeFirst ? part1 : part0, probeFirst ? index1 : index0, onOther)) return 0;
+        depth = distance;
+        // The normal points from the second object to the first: turn it towards the box.
+        normal = probeFirst ? point.m_normalWorldOnB : -point.m_normalWorldOnB;
         return 0;
     }
 
@@ -139,6 +148,16 @@ public:
     btVector3 normal{0, 0, 0};
 
 private:
+    // A mesh contact names its triangle by a part index of 0 or more; which shape holds it
+    // is known only while the actor has one.
+    bool behindTriangle(const btCollisionObject& object, int part, int triangle, const btVector3& onTriangle) const {
+        if (part < 0) return false;
+        const BulletActor* actor = BulletActor::of(&object);
+        if (!actor || actor->shapes().size() != 1) return false;
+        const btVector3 face = faceNormal(object, *actor->shapes().front(), triangle);
+        return face.dot(probe->getWorldTransform().getOrigin() - onTriangle) < 0.0f;
+    }
+
     const btCollisionObject* probe;
     const btCollisionObject* self;
     QueryFlags filterFlags;
@@ -229,7 +248,9 @@ btVector3 BulletController::recoverFromOverlaps(const btVector3& centre, QueryFl
         OverlapCallback callback(&probe, &actor->core().body(), filterFlags);
         scene.world().contactTest(&probe, callback);
         if (callback.depth > -RecoveryTolerance) break;
-        at += callback.normal * (RecoveryClearance - callback.depth);
+        // Out to the skin the sweeps keep: a box left closer is caught by the surface's
+        // edges, and a wall moving on passes its centre a skin sooner.
+        at += callback.normal * (contactOffset - callback.depth);
     }
     return at;
 }

@@ -59,7 +59,9 @@ private:
         }
     };
 
-    // Pushes the box out of static and kinematic shapes that moved into it.
+    // Pushes the box out of static and kinematic shapes that moved into it, to the contact
+    // offset. NOTE: a mesh pushes only from the side its triangles face (counter-clockwise
+    // corners), so static meshes must face outwards, as the game's models do.
     btVector3 recoverFromOverlaps(const btVector3& centre, QueryFlags filterFlags) const;
     MoveResult runPasses(const btVector3& start, const btVector3& side, float upAmount, float stepUp, float minDistance,
                          QueryFlags filterFlags) const;

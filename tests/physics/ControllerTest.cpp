@@ -207,17 +207,46 @@ TEST(Controller, WallSwungIntoTheControllerPushesItOut) {
     phys::RigidStatic* tile = world.addHexTile({0.0f, 1.0f, 0.0f}, "hex");
     phys::RigidStatic* wall = world.addBlock({20.0f, TileTop + 4.0f, 0.0f}, {7.0f, 4.0f, 1.0f}, "wall1");
     world.frame();
-    // The wall's -x face moves 0.4 into the box, whose +x side is at 1.333.
+    // The wall's -x face moves 0.4 into the box, whose +x side is at 1.333: pushed out to a
+    // skin short of the face.
     wall->setGlobalPose(phys::Pose({1.333f - 0.4f + 7.0f, TileTop + 4.0f, 0.0f}));
     EXPECT_EQ(world.frame(), phys::ControllerCollisionFlag::Down);
     EXPECT_EQ(world.touched(), tile);
-    EXPECT_NEAR(world.position().x, -0.4f, 0.01f);
+    EXPECT_NEAR(world.position().x, -0.4f - 0.1f, 0.01f);
     EXPECT_NEAR(world.position().y, StandingHeight, 2e-3f);
     // Walking away is free; walking back stops a skin short of the wall.
     for (int i = 0; i < 10; ++i) world.frame({-1.0f, 0.0f, 0.0f});
-    EXPECT_NEAR(world.position().x, -0.4f - 10.0f * Walk * StepSeconds, 0.01f);
+    EXPECT_NEAR(world.position().x, -0.4f - 0.1f - 10.0f * Walk * StepSeconds, 0.01f);
     for (int i = 0; i < 20; ++i) world.frame({1.0f, 0.0f, 0.0f});
     EXPECT_NEAR(world.position().x, -0.4f - 0.1f, 5e-3f);
+}
+
+// Slow frames: the wall's face comes on by a whole step per frame. While a step stays under
+// half the box's width (4/3) plus the skin, the box is pushed along a skin ahead of the face;
+// a step past its centre leaves it inside, standing put until the wall has gone by and it is
+// let out behind, never carried along inside.
+TEST(Controller, WallSteppingIntoTheBoxPushesItOrPassesItNeverCarriesIt) {
+    const float half = 4.0f / 3.0f;
+    const struct {
+        float firstStep, step;
+        bool pushed;
+    } cases[] = {{0.42f, 0.42f, true}, {1.4f, 1.4f, true}, {2.0f, 0.5f, false}};  // 60 fps, 18 fps, one long frame
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "steps " << c.firstStep << ", " << c.step);
+        ControllerWorld world(characterDesc({0.0, 0.1 + 4.0 / 2.1, 0.0}));
+        world.addBlock({0.0f, -0.5f, 0.0f}, {80.0f, 0.5f, 80.0f}, "floor");
+        float face = half + 0.1f;  // the wall's -x face, a skin off the box
+        phys::RigidStatic* wall = world.addBlock({face + 7.0f, 3.5f, 0.0f}, {7.0f, 4.0f, 1.0f}, "wall1");
+        for (int i = 0; i < 40; ++i) {
+            face -= i == 0 ? c.firstStep : c.step;
+            wall->setGlobalPose(phys::Pose({face + 7.0f, 3.5f, 0.0f}));
+            ASSERT_EQ(world.frame(), phys::ControllerCollisionFlag::Down) << "frame " << i;
+            const float x = world.position().x;
+            ASSERT_TRUE(c.pushed ? std::fabs(face - (x + half) - 0.1f) < 0.02f : x > -1e-3f)
+                << "frame " << i << ": box at x " << x << ", wall's face at " << face;
+        }
+        EXPECT_TRUE(c.pushed || world.position().x - half > face + 14.0f);  // let out behind
+    }
 }
 
 // The game's wall, a 14 x 8 x 2 block mesh standing on a row of the field, swung along x

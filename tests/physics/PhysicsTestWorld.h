@@ -28,8 +28,11 @@ phys::Physics& physics();
 phys::Cooking& cooking();
 
 // A hexagonal prism like the game's tile: circumradius 4 in the xz plane, 1 thick.
+// NOTE: unlike the tile, its top faces inwards, so a controller's box is never pushed up
+// out of it.
 phys::TriangleMesh* cookHexPrism();
-// An axis-aligned box as a triangle mesh, like the game's platform and wall models.
+// An axis-aligned box as a triangle mesh, like the game's platform and wall models, its
+// faces turned outwards as theirs are.
 phys::TriangleMesh* cookBlock(const glm::vec3& halfExtents);
 // A wedge rising along +x from height 0 at x = 0 to `height` at x = `length`, z in [-5, 5].
 phys::TriangleMesh* cookRamp(float length, float height);
