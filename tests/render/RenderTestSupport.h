@@ -5,6 +5,7 @@
 #include <GL/glew.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -131,17 +132,32 @@ private:
     GLuint buffers_[2] = {0, 0};
 };
 
-// A fresh folder under /tmp, removed with its files at the end of the test.
+// A fresh folder under /tmp, removed with its files at the end of the test, or at exit()
+// in a death test's child that made it (which never reaches the destructor).
 class TempDir {
 public:
-    TempDir() {
+    TempDir() : owner_(getpid()) {
         char pattern[] = "/tmp/qv-render-XXXXXX";
         path_ = mkdtemp(pattern);
+        // The list is made first, so that it is destroyed after the handler has run.
+        static const bool atExit = (Live(), std::atexit([] { while (!Live().empty()) Live().back()->remove(); }) == 0);
+        (void)atExit;
+        Live().push_back(this);
     }
-    ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    ~TempDir() { remove(); }
     const std::string& path() const { return path_; }
 
 private:
+    static std::vector<TempDir*>& Live() {
+        static std::vector<TempDir*> live;
+        return live;
+    }
+    void remove() {
+        // A forked child shares its parent's folder: only the process that made it removes it.
+        if (owner_ == getpid()) std::system(("rm -rf '" + path_ + "'").c_str());
+        Live().erase(std::find(Live().begin(), Live().end(), this));
+    }
+    pid_t owner_;
     std::string path_;
 };
 
