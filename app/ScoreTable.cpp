@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +33,9 @@ const char* const ScoreTable::FilePath = "./res/Scores/scores.txt";
 namespace {
 
 const char* const TempSuffix = ".tmp";
+// Random letters in a temporary file's name, and names tried before a save gives up.
+constexpr size_t TempNameLength = 12;
+constexpr int MaxTempNames = 100;
 // A temporary file this old belongs to a save that was killed before its rename.
 constexpr time_t StaleTempAge = 60 * 60;
 const glm::vec3 OverlayColor(0.0f, 1.0f, 0.0f);
@@ -96,7 +100,7 @@ public:
         while (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK && errno != EINTR) return;
             if (std::chrono::steady_clock::now() >= deadline) {
-                std::cerr << "Another save held " << folder << "; saving without waiting for it" << std::endl;
+                std::cerr << "Another save held " << folder << "; saving without its lock" << std::endl;
                 return;
             }
             std::this_thread::sleep_for(LockPoll);
@@ -144,23 +148,19 @@ void RemoveStaleTempFiles(int folder) {
 
 // A temporary file beside the score file under a name no one can guess, which this call
 // creates itself: O_EXCL never opens what is there already, so a link or FIFO planted at a
-// name can neither redirect nor block the save. It gets the mode a plain create would give,
-// as the score file always had.
+// name can neither redirect nor block the save. Created with the mode a plain create gives
+// (the umask applies), as the score file always had.
 int CreateTempFile(std::string& path) {
-    path = std::string(ScoreTable::FilePath) + TempSuffix + ".XXXXXX";
-    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
-    if (fd < 0) return -1;
-    // umask can only be read by setting it; no other thread of the game creates files.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(path.c_str());
-        errno = error;
-        return -1;
+    static const char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < MaxTempNames; ++attempt) {
+        unsigned char noise[TempNameLength];
+        if (::getrandom(noise, sizeof(noise), 0) != static_cast<ssize_t>(sizeof(noise))) return -1;
+        path = std::string(ScoreTable::FilePath) + TempSuffix + ".";
+        for (unsigned char n : noise) path += Letters[n % (sizeof(Letters) - 1)];
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
     }
-    return fd;
+    return -1;
 }
 
 bool WriteAll(int fd, const std::string& text) {

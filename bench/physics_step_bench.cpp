@@ -48,8 +48,9 @@ phys::TriangleMesh* cookTile(phys::Cooking& cooking) {
         for (int i = 0; i < 6; ++i) points.emplace_back(-4.0f * std::sin(i * Pi / 3), y, 4.0f * std::cos(i * Pi / 3));
     }
     std::vector<uint32_t> indices;
-    for (uint32_t c : {0u, 7u})
-        for (uint32_t i = 0; i < 6; ++i) indices.insert(indices.end(), {c, c + 1 + i, c + 1 + (i + 1) % 6});
+    // Every face turned outwards, as the model's are: the controller pushes only from that side.
+    for (uint32_t i = 0; i < 6; ++i) indices.insert(indices.end(), {0, 1 + (i + 1) % 6, 1 + i});
+    for (uint32_t i = 0; i < 6; ++i) indices.insert(indices.end(), {7, 8 + i, 8 + (i + 1) % 6});
     for (uint32_t i = 0; i < 6; ++i) {
         const uint32_t a = 1 + i, b = 1 + (i + 1) % 6;
         indices.insert(indices.end(), {a, b, a + 7, b, b + 7, a + 7});
@@ -60,8 +61,8 @@ phys::TriangleMesh* cookTile(phys::Cooking& cooking) {
 phys::TriangleMesh* cookBlock(phys::Cooking& cooking, const glm::vec3& h) {
     std::vector<glm::vec3> points;
     for (int i = 0; i < 8; ++i) points.emplace_back((i & 1) ? h.x : -h.x, (i & 2) ? h.y : -h.y, (i & 4) ? h.z : -h.z);
-    return cook(cooking, points, {0, 1, 3, 0, 3, 2, 4, 6, 7, 4, 7, 5, 0, 4, 5, 0, 5, 1,
-                                  2, 3, 7, 2, 7, 6, 0, 2, 6, 0, 6, 4, 1, 5, 7, 1, 7, 3});
+    return cook(cooking, points, {0, 3, 1, 0, 2, 3, 4, 7, 6, 4, 5, 7, 0, 5, 4, 0, 1, 5,
+                                  2, 7, 3, 2, 6, 7, 0, 6, 2, 0, 4, 6, 1, 7, 5, 1, 3, 7});
 }
 
 void addStatic(phys::Physics& physics, phys::Scene& scene, const phys::Geometry& geometry, const phys::Pose& pose,

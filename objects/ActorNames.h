@@ -8,7 +8,7 @@ namespace object {
 
 constexpr const char* DeathZoneName = "deathZone";  // the plane under the field
 constexpr const char* FreeBodyName = "dynamic";     // the body the goal tile hands over to
-constexpr const char* WallName = "wall1";           // the swaying wall; touching it kills
+constexpr const char* WallName = "wall1";           // the swaying wall; standing on it kills
 constexpr const char* MovingTileName = "moving111";  // every moving tile shares it
 // The character rides whatever it stands on whose name holds this word anywhere.
 constexpr const char* MovingTileWord = "moving";

@@ -40,10 +40,16 @@ constexpr float ClimbTolerance = 1e-3f;
 constexpr float SweepMargin = 0.01f;
 constexpr float MaxMarginShare = 0.2f;
 
-// A mesh triangle's face normal in world space; zero for other geometry.
-btVector3 faceNormal(const btCollisionObject& object, const BulletShape& meshShape, int triangle) {
+// The world-space face normal of the mesh triangle a query named; zero for other geometry.
+// A mesh hit names its triangle by a part index of 0 or more; which shape holds it is known
+// only while the actor has one.
+btVector3 meshFaceNormal(const btCollisionObject& object, int part, int triangle) {
+    const btVector3 none(0, 0, 0);
+    const BulletActor* actor = BulletActor::of(&object);
+    if (part < 0 || !actor || actor->shapes().size() != 1) return none;
+    const BulletShape& meshShape = *actor->shapes().front();
     const btVector3 local = meshShape.triangleNormal(triangle);
-    if (local.isZero()) return local;
+    if (local.isZero()) return none;
     return object.getWorldTransform().getBasis() * (meshShape.localTransform().getBasis() * local);
 }
 
@@ -76,10 +82,7 @@ public:
         const int child = (info && info->m_shapePart == -1) ? info->m_triangleIndex : 0;
         BulletShape* hitShape = hitActor ? hitActor->shapeOfChild(child) : nullptr;
         if (!hitShape || !hitShape->answersQueries()) return m_closestHitFraction;
-        // A mesh hit names its triangle (a part index of 0 or more); which shape holds it is
-        // known only while the actor has one.
-        if (info && info->m_shapePart >= 0 && hitActor->shapes().size() == 1 &&
-            runsAlongTriangle(*result.m_hitCollisionObject, *hitShape, info->m_triangleIndex))
+        if (info && runsAlongTriangle(*result.m_hitCollisionObject, info->m_shapePart, info->m_triangleIndex))
             return m_closestHitFraction;
         if (hit && result.m_hitFraction >= m_closestHitFraction) return m_closestHitFraction;
         hit = true;
@@ -99,8 +102,8 @@ private:
     // A box moving along a triangle's plane cannot run into it. Bullet still reports such a
     // triangle when the box touches its face, with a normal bent by the triangle's inner
     // edge: a wall brushing the box's side would be ground to the downward sweep.
-    bool runsAlongTriangle(const btCollisionObject& object, const BulletShape& meshShape, int triangle) const {
-        const btVector3 face = faceNormal(object, meshShape, triangle);
+    bool runsAlongTriangle(const btCollisionObject& object, int part, int triangle) const {
+        const btVector3 face = meshFaceNormal(object, part, triangle);
         if (face.isZero()) return false;
         return std::fabs(face.dot(direction)) < GrazingCosine;
     }
@@ -148,13 +151,8 @@ public:
     btVector3 normal{0, 0, 0};
 
 private:
-    // A mesh contact names its triangle by a part index of 0 or more; which shape holds it
-    // is known only while the actor has one.
     bool behindTriangle(const btCollisionObject& object, int part, int triangle, const btVector3& onTriangle) const {
-        if (part < 0) return false;
-        const BulletActor* actor = BulletActor::of(&object);
-        if (!actor || actor->shapes().size() != 1) return false;
-        const btVector3 face = faceNormal(object, *actor->shapes().front(), triangle);
+        const btVector3 face = meshFaceNormal(object, part, triangle);
         return face.dot(probe->getWorldTransform().getOrigin() - onTriangle) < 0.0f;
     }
 

@@ -13,6 +13,7 @@ namespace os {
 namespace {
 
 constexpr size_t ReadChunk = 64 * 1024;
+const char* const NotRegular = "not a regular file";
 
 }  // namespace
 
@@ -23,7 +24,8 @@ RegularFile::RegularFile(const std::string& path) {
     if (fd < 0) {
         const int error = errno;
         fileState = error == ENOENT || error == ENOTDIR ? FileState::Missing : FileState::Unreadable;
-        why = std::strerror(error);
+        // A socket refuses the open itself.
+        why = error == ENXIO ? NotRegular : std::strerror(error);
         return;
     }
     struct stat info;
@@ -35,7 +37,7 @@ RegularFile::RegularFile(const std::string& path) {
         why = std::strerror(EISDIR);
     } else if (!S_ISREG(info.st_mode)) {
         fileState = FileState::Unreadable;
-        why = "not a regular file";
+        why = NotRegular;
     } else {
         // Regular files never block; the flag only mattered for the open.
         const int flags = ::fcntl(fd, F_GETFL);
@@ -51,19 +53,18 @@ RegularFile::~RegularFile() {
     close();
 }
 
-RegularFile::RegularFile(RegularFile&& other) noexcept
-    : fd(std::exchange(other.fd, -1)),
-      fileState(other.fileState),
-      why(std::move(other.why)),
-      bytes(other.bytes) {}
+RegularFile::RegularFile(RegularFile&& other) noexcept {
+    *this = std::move(other);
+}
 
 RegularFile& RegularFile::operator=(RegularFile&& other) noexcept {
     if (this != &other) {
         close();
         fd = std::exchange(other.fd, -1);
-        fileState = other.fileState;
-        why = std::move(other.why);
-        bytes = other.bytes;
+        // What is left behind has no file to read.
+        fileState = std::exchange(other.fileState, FileState::Unreadable);
+        why = std::exchange(other.why, "moved away");
+        bytes = std::exchange(other.bytes, 0);
     }
     return *this;
 }

@@ -108,7 +108,6 @@ void Model::useDecoded(std::map<std::string, DecodedImage> images) {
 }
 
 LoadedModel Model::load(phys::Cooking* cooking, phys::Physics* /*physics*/) {
-    probe();
     const std::unique_ptr<Assimp::Importer> importer = importScene();
     const aiScene& scene = *importer->GetScene();
     const aiMesh& mesh = *scene.mMeshes[0];  // the file's other meshes are not used
@@ -121,20 +120,17 @@ LoadedModel Model::load(phys::Cooking* cooking, phys::Physics* /*physics*/) {
     return {Mesh(std::move(vertices), std::move(indices), std::move(textures)), triangleMesh, boundsMin, boundsMax};
 }
 
-void Model::probe() const {
-    // One non-blocking open: a folder, a FIFO or any other special file in the model's
-    // place fails like a missing one instead of blocking the load.
-    if (os::ProbeFile(path).state != os::FileState::Readable) FailToFind(path);
-}
-
 std::unique_ptr<Assimp::Importer> Model::importScene() {
     // An import made ahead is used once; a failed one is read again here, to say why. A
-    // material file that cannot be read fails as the model file would.
+    // model or material file that is a folder, a FIFO or unreadable fails as a missing model
+    // does; the file is opened once, by the importer, and looked at again only to tell a
+    // missing file from a broken one.
     std::unique_ptr<Assimp::Importer> importer = std::move(imported);
     if (importer == nullptr || importer->GetScene() == nullptr) {
         std::string refused;
         importer = ReadScene(path, refused);
         if (!refused.empty()) FailToFind(refused);
+        if (importer->GetScene() == nullptr && os::ProbeFile(path).state == os::FileState::Missing) FailToFind(path);
     }
     const aiScene* scene = importer->GetScene();
     if (!scene || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || !scene->mRootNode) {

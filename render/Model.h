@@ -61,8 +61,6 @@ public:
 
 private:
     // The steps of load, in its order; a step that fails ends the process.
-    // probe: one non-blocking open, turning away anything but a readable regular file.
-    void probe() const;
     // import: the import made ahead, else the file read now; a scene with a first mesh.
     std::unique_ptr<Assimp::Importer> importScene();
     // geometry: the mesh's vertices, widening the bounds (its indices need no Model state).
