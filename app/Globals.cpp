@@ -3,6 +3,8 @@
 #include "app/Globals.h"
 
 #include <glm/gtc/matrix_transform.hpp>
+// Included before the globals: reading the settings below may print, before main.
+#include <iostream>
 
 #include "app/GameState.h"
 

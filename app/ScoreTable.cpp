@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <system_error>
 #include <thread>
@@ -29,6 +30,7 @@
 #include "render/TextRenderer.h"
 
 const char* const ScoreTable::FilePath = "./res/Scores/scores.txt";
+ScoreTable::SaveHooks ScoreTable::saveHooks;
 
 namespace {
 
@@ -36,6 +38,10 @@ const char* const TempSuffix = ".tmp";
 // Random letters in a temporary file's name, and names tried before a save gives up.
 constexpr size_t TempNameLength = 12;
 constexpr int MaxTempNames = 100;
+// Reads and merges of one save when other saves keep replacing the file under it: the last
+// one renames whatever came meanwhile, as a game that never finds the file still has to
+// store its entry some time.
+constexpr int MaxSaveReads = 5;
 // A temporary file this old belongs to a save that was killed before its rename.
 constexpr time_t StaleTempAge = 60 * 60;
 const glm::vec3 OverlayColor(0.0f, 1.0f, 0.0f);
@@ -66,24 +72,40 @@ void ReadPairs(std::istream& in, std::vector<Score>& entries, std::string& rest)
     }
 }
 
-// The score file as it is now, read from one open, its entries sorted. Missing: nothing is
-// there. Unreadable, with reason: something is there that cannot be read, or a read failed.
-os::FileState ReadScoreFile(std::vector<Score>& entries, std::string& rest, std::string& reason) {
+// Which file a save read: nothing when there was none.
+using ReadVersion = std::optional<os::FileIdentity>;
+
+// The score file as it is now, read from one open, its entries sorted, and which file that
+// was. Missing: nothing is there. Unreadable, with reason: something is there that cannot be
+// read, is larger than MaxFileBytes, or a read failed.
+os::FileState ReadScoreFile(std::vector<Score>& entries, std::string& rest, std::string& reason,
+                            ReadVersion* version = nullptr) {
     entries.clear();
     rest.clear();
     os::RegularFile file(ScoreTable::FilePath);
     std::string content;
-    if (!file.readAll(content, reason)) return file.readable() ? os::FileState::Unreadable : file.state();
+    if (!file.readAll(content, reason, ScoreTable::MaxFileBytes)) {
+        return file.readable() ? os::FileState::Unreadable : file.state();
+    }
+    if (version) *version = file.identity();
     std::istringstream in(content);
     ReadPairs(in, entries, rest);
     SortScores(entries);
     return os::FileState::Readable;
 }
 
-// The score file as it is now. False, with reason, when a file is there that cannot be read:
-// a save then would replace entries it never saw.
-bool ReadStoredTable(std::vector<Score>& entries, std::string& rest, std::string& reason) {
-    return ReadScoreFile(entries, rest, reason) != os::FileState::Unreadable;
+// The score file as it is now, and which file that was. False, with reason, when a file is
+// there that cannot be read: a save then would replace entries it never saw.
+bool ReadStoredTable(std::vector<Score>& entries, std::string& rest, std::string& reason, ReadVersion& version) {
+    version.reset();
+    return ReadScoreFile(entries, rest, reason, &version) != os::FileState::Unreadable;
+}
+
+// Whether the score file is still the one a save read, or still missing.
+bool StillTheFileRead(const ReadVersion& read) {
+    struct stat info;
+    if (::stat(ScoreTable::FilePath, &info) != 0) return !read && errno == ENOENT;
+    return read && os::FileIdentity::of(info) == *read;
 }
 
 // An exclusive flock on the score folder while a save reads and replaces the file, so that
@@ -156,7 +178,11 @@ int CreateTempFile(std::string& path) {
         unsigned char noise[TempNameLength];
         if (::getrandom(noise, sizeof(noise), 0) != static_cast<ssize_t>(sizeof(noise))) return -1;
         path = std::string(ScoreTable::FilePath) + TempSuffix + ".";
-        for (unsigned char n : noise) path += Letters[n % (sizeof(Letters) - 1)];
+        if (ScoreTable::saveHooks.tempName) {
+            path += ScoreTable::saveHooks.tempName();
+        } else {
+            for (unsigned char n : noise) path += Letters[n % (sizeof(Letters) - 1)];
+        }
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
@@ -176,28 +202,36 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-// Writes text to a new temporary file, pushes it to the disk and renames it over the score
-// file, so a failed write leaves the old file as it was; then syncs the folder so that the
-// rename itself survives a power cut. False, with errno set, on failure.
-bool ReplaceScoreFile(const std::string& text, int folder) {
+enum class Replaced { Done, Stale, Failed };
+
+// Writes text to a new temporary file, pushes it to the disk and, unless the score file is no
+// longer the one read (Stale), renames it over the score file, so a failed write leaves the
+// old file as it was; then syncs the folder so that the rename itself survives a power cut.
+// Failed, with errno set, on failure. A check of read that is left out (null) always passes.
+Replaced ReplaceScoreFile(const std::string& text, int folder, const ReadVersion* read) {
     std::string tempPath;
     const int fd = CreateTempFile(tempPath);
-    if (fd < 0) return false;
+    if (fd < 0) return Replaced::Failed;
     bool done = WriteAll(fd, text) && ::fsync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && done) {
         done = false;
         error = errno;
     }
+    if (done && ScoreTable::saveHooks.beforeRename) ScoreTable::saveHooks.beforeRename();
+    if (done && read && !StillTheFileRead(*read)) {
+        ::unlink(tempPath.c_str());
+        return Replaced::Stale;
+    }
     if (done && std::rename(tempPath.c_str(), ScoreTable::FilePath) == 0) {
         // The new table is in place whatever the sync says; there is nothing left to undo.
         if (folder >= 0) ::fsync(folder);
-        return true;
+        return Replaced::Done;
     }
     if (done) error = errno;
     ::unlink(tempPath.c_str());
     errno = error;
-    return false;
+    return Replaced::Failed;
 }
 
 }  // namespace
@@ -234,19 +268,24 @@ void ScoreTable::save() {
     if (lock.folder() >= 0) RemoveStaleTempFiles(lock.folder());
 
     std::vector<Score> merged;
-    std::string unreadRest;
-    std::string reason;
-    if (!ReadStoredTable(merged, unreadRest, reason)) {
-        std::cerr << "Could not save scores to " << FilePath << ": the file there could not be read (" << reason
-                  << "), so it is left as it is" << std::endl;
-        return;
+    Replaced outcome = Replaced::Stale;
+    for (int reads = 1; outcome == Replaced::Stale; ++reads) {
+        std::string unreadRest;
+        std::string reason;
+        ReadVersion read;
+        if (!ReadStoredTable(merged, unreadRest, reason, read)) {
+            std::cerr << "Could not save scores to " << FilePath << ": the file there could not be read (" << reason
+                      << "), so it is left as it is" << std::endl;
+            return;
+        }
+        merged.insert(merged.end(), pendingEntries.begin(), pendingEntries.end());
+        SortScores(merged);
+        std::string text;
+        for (const Score& entry : merged) text += entry.name + " " + std::to_string(entry.score) + "\n";
+        if (!unreadRest.empty()) text += unreadRest + "\n";
+        outcome = ReplaceScoreFile(text, lock.folder(), reads < MaxSaveReads ? &read : nullptr);
     }
-    merged.insert(merged.end(), pendingEntries.begin(), pendingEntries.end());
-    SortScores(merged);
-    std::string text;
-    for (const Score& entry : merged) text += entry.name + " " + std::to_string(entry.score) + "\n";
-    if (!unreadRest.empty()) text += unreadRest + "\n";
-    if (!ReplaceScoreFile(text, lock.folder())) {
+    if (outcome == Replaced::Failed) {
         std::cerr << "Could not save scores to " << FilePath << ": " << std::strerror(errno) << std::endl;
         return;
     }

@@ -1,5 +1,7 @@
 #include "app/WindowSettings.h"
 
+#include <iostream>
+
 #include "platform/IniReader.h"
 
 namespace {
@@ -31,6 +33,7 @@ WindowSettings ReadWindowSettings() {
 
 WindowSettings ReadWindowSettings(const std::string& path) {
     const os::IniReader ini(path);
+    if (!ini.failure().empty()) std::cerr << "Settings file " << path << " not loaded: " << ini.failure() << std::endl;
     WindowSettings settings;
     settings.width = PositiveOr(ini.getInt(SettingsSection, "width", DefaultWidth), DefaultWidth);
     settings.height = PositiveOr(ini.getInt(SettingsSection, "height", DefaultHeight), DefaultHeight);

@@ -164,14 +164,17 @@ void GameObject::createActor(phys::Physics* physics, int kind) {
 }
 
 void GameObject::setModel(LoadedModel model) {
-    if (model.ownership == LoadedModel::Ownership::Owned) {
-        ownModel.release();
-        ownModel = model;
+    // A lent mesh moves in; an owned one is copied (the copy shares its GL names), as the
+    // record that frees it stays with the object.
+    if (model.owns()) {
+        setMesh(model.mesh);
+    } else {
+        setMesh(std::move(model.mesh));
     }
-    setMesh(std::move(model.mesh));
     triangleMesh = model.triangleMesh;
     setBounds(model.boundsMin.x, model.boundsMin.y, model.boundsMin.z, model.boundsMax.x, model.boundsMax.y,
               model.boundsMax.z);
+    if (model.owns()) ownModel = std::move(model);
 }
 
 void GameObject::borrowModel(const Mesh& lentMesh, phys::TriangleMesh* lentTriangleMesh) {

@@ -77,7 +77,7 @@ public:
     virtual void createActor(phys::Physics* physics, int kind);
 
     // Takes the model's mesh (setMesh), triangle mesh and bounds (setBounds). An owning
-    // record makes the model the object's own, and frees the one it owned before.
+    // record, moved in, makes the model the object's own, and frees the one it owned before.
     void setModel(LoadedModel model);
     // Draws and collides with another object's mesh and triangle mesh, which stay whoever's
     // they were; the bounds stay as they are.

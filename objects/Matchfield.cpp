@@ -42,8 +42,6 @@ constexpr int64_t MaxLevelTiles = 1000;
 // Each target line scans every tile; ten entry lines per tile is far more than any level
 // can use (duplicates count, but cannot all be stepped on).
 constexpr size_t MaxEntryLines = 10 * MaxLevelTiles;
-// Level files are a few lines; a larger file is not read into memory at all.
-constexpr uintmax_t MaxLevelFileBytes = 1024 * 1024;
 
 // A level file that asks for more than the game can build: refused like any broken file.
 [[noreturn]] void RefuseLevel(const std::string& path, const std::string& why) {
@@ -57,13 +55,12 @@ constexpr uintmax_t MaxLevelFileBytes = 1024 * 1024;
 void ReadLevelFile(const std::string& path) {
     os::RegularFile opened(path);
     if (opened.state() == os::FileState::Missing) return;
-    const uintmax_t bytes = static_cast<uintmax_t>(opened.size());
-    if (opened.readable() && bytes > MaxLevelFileBytes) {
-        RefuseLevel(path, "is " + std::to_string(bytes) + " bytes, more than " + std::to_string(MaxLevelFileBytes));
+    if (opened.readable() && opened.size() > object::Matchfield::MaxFileBytes) {
+        RefuseLevel(path, os::RegularFile::tooLarge(opened.size(), object::Matchfield::MaxFileBytes));
     }
     std::string content;
     std::string reason;
-    if (!opened.readAll(content, reason)) {
+    if (!opened.readAll(content, reason, object::Matchfield::MaxFileBytes)) {
         std::cout << "Level file " << path << " cannot be read: " << reason << std::endl;
         return;
     }

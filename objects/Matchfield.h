@@ -22,6 +22,9 @@ class Hex;
 
 class Matchfield : public GameObject {
 public:
+    // Level files are a few lines; a larger file is not read into memory at all.
+    static constexpr int64_t MaxFileBytes = 1024 * 1024;
+
     float rightEdgeX;     // x of the last tile of an even row
     int32_t targetCount;  // level-file lines minus 4
 

@@ -4,7 +4,7 @@
 #include <climits>
 #include <sstream>
 
-#include "platform/ReadableFile.h"
+#include "platform/RegularFile.h"
 #include "platform/TrimBlanks.h"
 
 namespace os {
@@ -41,9 +41,13 @@ bool ParseDecimalInt(const std::string& text, int& out) {
 
 IniReader::IniReader(const std::string& path) {
     // A folder, a FIFO, a file without read permission or a read error reads as an empty file.
+    RegularFile opened(path);
     std::string content;
     std::string reason;
-    if (!ReadWholeFile(path, content, reason)) return;
+    if (!opened.readAll(content, reason, MaxFileBytes)) {
+        if (opened.readable()) unread = reason;
+        return;
+    }
     std::istringstream file(content);
     std::string line;
     std::string section;
@@ -63,6 +67,10 @@ IniReader::IniReader(const std::string& path) {
         if (equals == std::string::npos) continue;
         entries.push_back({section, Lower(TrimBlanks(t.substr(0, equals))), TrimBlanks(t.substr(equals + 1))});
     }
+}
+
+const std::string& IniReader::failure() const {
+    return unread;
 }
 
 int IniReader::getInt(const std::string& section, const std::string& key, int defaultValue) const {

@@ -3,6 +3,7 @@
 // Owns a copy of the file's text, read once when constructed.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,15 @@ namespace os {
 
 class IniReader {
 public:
-    // A file that cannot be read behaves as an empty one.
+    // Far above any settings file a person writes; a larger one is not read at all.
+    static constexpr int64_t MaxFileBytes = 64 * 1024;
+
+    // A file that cannot be read, or one larger than MaxFileBytes, behaves as an empty one.
     explicit IniReader(const std::string& path);
+
+    // Why a regular file at the path was not read (too large, a read error, no memory);
+    // empty when it was, or when nothing readable was there (which needs no word).
+    const std::string& failure() const;
 
     // The value of key in section as a plain decimal integer (optional sign, blanks around
     // it allowed). A missing section or key, or a value that is not such a number or does
@@ -25,6 +33,7 @@ private:
         std::string value;    // trimmed
     };
     std::vector<Entry> entries;
+    std::string unread;
 };
 
 // Parses a whole string as a plain decimal 32-bit integer; false when it is not one.

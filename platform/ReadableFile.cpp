@@ -15,11 +15,6 @@ bool IsReadableFile(const std::string& path) {
     return ProbeFile(path).state == FileState::Readable;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content, std::string& reason) {
-    RegularFile file(path);
-    return file.readAll(content, reason);
-}
-
 std::optional<FileVersion> VersionOf(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code error;

@@ -1,6 +1,6 @@
 // What is at a resource path, told apart as a reader needs it: a folder, a special file or a
 // file without read permission fails like a missing one instead of blocking or throwing.
-// A reader opens its file once through RegularFile; these are for one look or one read.
+// A reader opens and reads its file once through RegularFile; these are for one look.
 #pragma once
 
 #include <cstdint>
@@ -26,10 +26,6 @@ FileProbe ProbeFile(const std::string& path);
 
 // ProbeFile(path).state == FileState::Readable.
 bool IsReadableFile(const std::string& path);
-
-// The whole content of a readable regular file, read from its one open. False, with reason
-// set, when it is not one or cannot be read to its end (a read error included); never throws.
-bool ReadWholeFile(const std::string& path, std::string& content, std::string& reason);
 
 // One version of a file, the key of whatever is made from a file once and kept: its
 // absolute path and when it was last written. The same relative path after a change of

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace os {
@@ -16,6 +18,15 @@ constexpr size_t ReadChunk = 64 * 1024;
 const char* const NotRegular = "not a regular file";
 
 }  // namespace
+
+FileIdentity FileIdentity::of(const struct stat& info) {
+    return {info.st_dev, info.st_ino, static_cast<int64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+bool FileIdentity::operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode && size == other.size && writtenNs == other.writtenNs;
+}
 
 RegularFile::RegularFile(const std::string& path) {
     do {
@@ -44,6 +55,7 @@ RegularFile::RegularFile(const std::string& path) {
         if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
         fileState = FileState::Readable;
         bytes = info.st_size;
+        version = FileIdentity::of(info);
         return;
     }
     close();
@@ -65,6 +77,7 @@ RegularFile& RegularFile::operator=(RegularFile&& other) noexcept {
         fileState = std::exchange(other.fileState, FileState::Unreadable);
         why = std::exchange(other.why, "moved away");
         bytes = std::exchange(other.bytes, 0);
+        version = std::exchange(other.version, FileIdentity());
     }
     return *this;
 }
@@ -89,6 +102,10 @@ int64_t RegularFile::size() const {
     return bytes;
 }
 
+const FileIdentity& RegularFile::identity() const {
+    return version;
+}
+
 ssize_t RegularFile::read(void* buffer, size_t count) {
     if (fd < 0) {
         errno = EBADF;
@@ -101,26 +118,47 @@ ssize_t RegularFile::read(void* buffer, size_t count) {
     return got;
 }
 
-bool RegularFile::readAll(std::string& content, std::string& reason) {
+bool RegularFile::readAll(std::string& content, std::string& reason, int64_t limit) {
     content.clear();
     if (!readable()) {
         reason = why;
         return false;
     }
-    if (bytes > 0) content.reserve(static_cast<size_t>(bytes));
-    char buffer[ReadChunk];
-    while (true) {
-        const ssize_t got = read(buffer, sizeof(buffer));
-        if (got == 0) break;
-        if (got < 0) {
-            reason = std::strerror(errno);
-            content.clear();
-            return false;
+    if (bytes > limit) {
+        reason = tooLarge(bytes, limit);
+        return false;
+    }
+    try {
+        content.reserve(static_cast<size_t>(bytes));
+        char buffer[ReadChunk];
+        // One byte past the limit tells a file that grew beyond it since the open.
+        const size_t most = static_cast<size_t>(limit) + 1;
+        while (content.size() < most) {
+            const ssize_t got = read(buffer, std::min(sizeof(buffer), most - content.size()));
+            if (got == 0) break;
+            if (got < 0) {
+                reason = std::strerror(errno);
+                content.clear();
+                return false;
+            }
+            content.append(buffer, static_cast<size_t>(got));
         }
-        content.append(buffer, static_cast<size_t>(got));
+    } catch (const std::bad_alloc&) {
+        content = std::string();
+        reason = "no memory for its " + std::to_string(bytes) + " bytes";
+        return false;
+    }
+    if (content.size() > static_cast<size_t>(limit)) {
+        content = std::string();
+        reason = "is more than " + std::to_string(limit) + " bytes";
+        return false;
     }
     reason.clear();
     return true;
+}
+
+std::string RegularFile::tooLarge(int64_t size, int64_t limit) {
+    return "is " + std::to_string(size) + " bytes, more than " + std::to_string(limit);
 }
 
 void RegularFile::close() {

@@ -2,13 +2,20 @@
 // takes them with GL_BGRA. Owns the decoded bitmap. No GL: any thread may decode one.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct FIBITMAP;
 
 class DecodedImage {
 public:
-    // Empty (0 x 0, no pixels) when the file cannot be read or decoded.
+    // Far above any texture or sky face; a file larger, or one whose header claims more
+    // pixels a side (256 MB decoded at most), is not decoded.
+    static constexpr int64_t MaxFileBytes = 64 * 1024 * 1024;
+    static constexpr unsigned MaxSide = 8192;
+
+    // Empty (0 x 0, no pixels) when the file cannot be read or decoded. A regular file over
+    // a limit, or not read whole, also gives one line on stderr naming it and why.
     explicit DecodedImage(const std::string& file);
     ~DecodedImage();
     DecodedImage(DecodedImage&& other) noexcept;

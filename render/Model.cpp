@@ -5,6 +5,7 @@
 #include <assimp/Importer.hpp>
 #include <cfloat>
 #include <iostream>
+#include <new>
 #include <utility>
 
 #include "physics/Cooking.h"
@@ -41,18 +42,27 @@ std::vector<unsigned> TriangleIndices(const aiMesh& mesh) {
 }
 
 // Reads path with an importer that opens regular files only; refused is set to the first
-// file it turned away (the model or a material it names), empty when none.
-std::unique_ptr<Assimp::Importer> ReadScene(const std::string& path, std::string& refused) {
+// file it turned away (the model or a material it names), empty when none, and why to the
+// reason when that was a regular file too large to read. An import that runs out of memory
+// fails like an unreadable model.
+std::unique_ptr<Assimp::Importer> ReadScene(const std::string& path, std::string& refused, std::string& why) {
     auto importer = std::make_unique<Assimp::Importer>();
     // NOTE: the importer owns its file system from here and deletes it.
     auto* files = new RegularFileIOSystem();
     importer->SetIOHandler(files);
-    importer->ReadFile(path.c_str(), ImportFlags);
+    try {
+        importer->ReadFile(path.c_str(), ImportFlags);
+    } catch (const std::bad_alloc&) {
+        importer->FreeScene();
+        files->refuse(path, "no memory to import it");
+    }
     refused = files->refused();
+    why = files->refusedReason();
     return importer;
 }
 
-[[noreturn]] void FailToFind(const std::string& file) {
+[[noreturn]] void FailToFind(const std::string& file, const std::string& why = std::string()) {
+    if (!why.empty()) std::cerr << "Model file " << file << " not loaded: " << why << std::endl;
     std::cerr << "Failed to find Model-File" << std::endl;
     std::cerr << "FilePath: " << file << std::endl;
     os::PauseAndExit();
@@ -77,7 +87,8 @@ Model::~Model() = default;
 
 std::unique_ptr<Assimp::Importer> Model::import(const std::string& path) {
     std::string refused;
-    std::unique_ptr<Assimp::Importer> importer = ReadScene(path, refused);
+    std::string why;
+    std::unique_ptr<Assimp::Importer> importer = ReadScene(path, refused, why);
     if (importer->GetScene() == nullptr || !refused.empty()) return nullptr;
     return importer;
 }
@@ -128,8 +139,9 @@ std::unique_ptr<Assimp::Importer> Model::importScene() {
     std::unique_ptr<Assimp::Importer> importer = std::move(imported);
     if (importer == nullptr || importer->GetScene() == nullptr) {
         std::string refused;
-        importer = ReadScene(path, refused);
-        if (!refused.empty()) FailToFind(refused);
+        std::string why;
+        importer = ReadScene(path, refused, why);
+        if (!refused.empty()) FailToFind(refused, why);
         if (importer->GetScene() == nullptr && os::ProbeFile(path).state == os::FileState::Missing) FailToFind(path);
     }
     const aiScene* scene = importer->GetScene();

@@ -53,7 +53,7 @@ public:
 
     // Ends the process when the file is missing, cannot be imported or holds no mesh, and
     // when it or a material file it names is a FIFO, a folder or unreadable.
-    // Without a cooking object the triangle mesh is null. Never lent: the caller frees it.
+    // Without a cooking object the triangle mesh is null. The caller owns the record it gives.
     LoadedModel load(phys::Cooking* cooking, phys::Physics* physics);
     std::vector<MeshTexture> loadTexturesOfType(aiMaterial* material, aiTextureType type, std::string typeName);
     // An unreadable image gives an empty (0 x 0) texture.

@@ -14,9 +14,11 @@ namespace {
 // cooked with another cooking object.
 using Key = std::pair<os::FileVersion, const phys::Cooking*>;
 
+// Never destroyed: an entry's destructor would free GL objects and cooked meshes after the
+// context and the physics are gone, on a fatal exit; releaseAll frees them in time.
 std::map<Key, LoadedModel>& Entries() {
-    static std::map<Key, LoadedModel> entries;
-    return entries;
+    static auto* const entries = new std::map<Key, LoadedModel>();
+    return *entries;
 }
 
 // A file without a version fails in its load; until then it goes by its path.

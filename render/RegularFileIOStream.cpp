@@ -2,14 +2,18 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
-RegularFileIOStream::RegularFileIOStream(os::RegularFile file) : file(std::move(file)) {}
+RegularFileIOStream::RegularFileIOStream(os::RegularFile file, int64_t limit) : file(std::move(file)), limit(limit) {}
 
 size_t RegularFileIOStream::Read(void* buffer, size_t size, size_t count) {
     if (size == 0 || count == 0 || count > SIZE_MAX / size) return 0;
-    const size_t wanted = size * count;
+    const size_t at = Tell();
+    const size_t most = static_cast<size_t>(limit) + 1;
+    if (at >= most) return 0;
+    const size_t wanted = std::min(size * count, most - at);
     size_t done = 0;
     while (done < wanted) {
         const ssize_t got = file.read(static_cast<char*>(buffer) + done, wanted - done);

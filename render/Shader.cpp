@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/Pause.h"
-#include "platform/ReadableFile.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
@@ -45,10 +45,13 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath, c
 }
 
 void Shader::compileShader(const std::string& path, GLenum type, GLuint& outId) {
-    // A folder, a file without read permission or a read error fails like a missing file.
+    // A folder, a file without read permission, a read error or a file over the limit fails
+    // like a missing file; a regular file not read whole says why first.
+    os::RegularFile file(path);
     std::string source;
     std::string reason;
-    if (!os::ReadWholeFile(path, source, reason)) {
+    if (!file.readAll(source, reason, MaxSourceBytes)) {
+        if (file.readable()) std::cerr << "Shader file " << path << " not loaded: " << reason << std::endl;
         std::cerr << "Failed to open shader file:  " << path << std::endl;
         os::PauseAndExit();
     }

@@ -3,10 +3,14 @@
 #pragma once
 
 #include <GL/glew.h>
+#include <cstdint>
 #include <string>
 
 class Shader {
 public:
+    // Far above any shader a person writes; a larger file fails like a missing one.
+    static constexpr int64_t MaxSourceBytes = 1024 * 1024;
+
     GLuint program;
     GLuint vertexShader;
     GLuint fragmentShader;

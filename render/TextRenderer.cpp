@@ -10,7 +10,7 @@
 
 #include "app/Globals.h"
 #include "app/WindowSettings.h"
-#include "platform/ReadableFile.h"
+#include "platform/RegularFile.h"
 #include "render/Shader.h"
 
 namespace {
@@ -86,10 +86,13 @@ int TextRenderer::loadGlyphs() {
     }
     // NOTE: the face reads these bytes until FT_Done_Face, so they outlive it. Read from one
     // open: FreeType never opens the path, where a FIFO would block it.
+    os::RegularFile font(FontPath);
     std::string fontBytes;
     std::string reason;
     FT_Face face;
-    if (!os::ReadWholeFile(FontPath, fontBytes, reason) ||
+    const bool read = font.readAll(fontBytes, reason, MaxFontBytes);
+    if (!read && font.readable()) std::cerr << "Font file " << FontPath << " not loaded: " << reason << std::endl;
+    if (!read ||
         FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(fontBytes.data()),
                            static_cast<FT_Long>(fontBytes.size()), 0, &face)) {
         std::cout << "ERROR::FREETYPE: Failed to load font" << std::endl;

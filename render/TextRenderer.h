@@ -6,6 +6,7 @@
 #pragma once
 
 #include <GL/glew.h>
+#include <cstdint>
 #include <string>
 
 #include <glm/glm.hpp>
@@ -19,6 +20,8 @@ public:
 
     // Stands where the fitting helpers cut a text.
     static const char* const CutMark;
+    // Far above any font file; a larger one fails like a missing font.
+    static constexpr int64_t MaxFontBytes = 64 * 1024 * 1024;
 
     // Loads the glyphs, sets textProjection from the settings file, makes the quad buffer.
     TextRenderer();

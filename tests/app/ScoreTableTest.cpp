@@ -27,6 +27,7 @@ protected:
         totalScore = 0;
     }
     void TearDown() override {
+        ScoreTable::saveHooks = {};
         scoreList.clear();
         totalScore = 0;
         ScratchWorkingDirectory::TearDown();
@@ -189,10 +190,12 @@ TEST_F(ScoreTableTest, FailedSaveLeavesTheOldFileWhole) {
     }
 }
 
-// Whatever lies at the names the old numbered scheme took, the save neither writes through,
-// waits on nor removes it, bar files over an hour old; a lock held by another save waits ~2 s.
+// Whatever lies at the very names the save tries first, it neither writes through, waits on
+// nor removes it, bar files over an hour old; a lock held by another save waits ~2 s.
 TEST_F(ScoreTableTest, SaveNeverOpensWhatLiesAtTheTemporaryName) {
-    const std::string temp = "./res/Scores/scores.txt.tmp." + std::to_string(getpid()) + ".";
+    const std::string temp = "./res/Scores/scores.txt.tmp.";
+    int next = 0;  // ten names planted a case, fewer than one save tries
+    ScoreTable::saveHooks.tempName = [&next] { return std::to_string(next++); };
     const std::string victim = (scratch / "victim.txt").string();
     const auto hoursAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
     const struct { std::function<void(const std::string&)> plant; bool removed, locked; } cases[] = {
@@ -209,8 +212,9 @@ TEST_F(ScoreTableTest, SaveNeverOpensWhatLiesAtTheTemporaryName) {
     alarm(60);  // a save that blocks ends the test here instead of hanging it
     int score = 0;
     for (const auto& c : cases) {
-        const std::string last = temp + std::to_string(1000 * score + 999);  // each case at names of its own
-        for (int n = 0; n < 1000; ++n) c.plant(temp + std::to_string(1000 * score + n));
+        const std::string last = temp + std::to_string(1000 * score + 9);  // each case at names of its own
+        for (next = 1000 * score; next < 1000 * score + 10; ++next) c.plant(temp + std::to_string(next));
+        next = 1000 * score;
         if (c.removed) std::filesystem::last_write_time(last, hoursAgo);
         ASSERT_TRUE(!c.locked || flock(otherSave, LOCK_EX) == 0);
         ScoreTable table;
@@ -273,6 +277,25 @@ TEST_F(ScoreTableTest, SavesOfTwoGamesKeepEachOthersEntries) {
     EXPECT_EQ(waitFor(games[1]), 0);
     table.load();
     EXPECT_EQ(scoreList.size(), 3u + 2 * Rounds) << readScores();
+
+    // A save held between its read and its rename (a slow or stopped game) while another game,
+    // done waiting for the lock, stores its entry: the held save reads again, and both stay.
+    ScoreTable::saveHooks.beforeRename = [&waitFor, held = false]() mutable {
+        if (std::exchange(held, true)) return;
+        if (const pid_t late = fork(); late != 0) {
+            EXPECT_EQ(waitFor(late), 0);
+            return;
+        }
+        ScoreTable::saveHooks = {};
+        ScoreTable game;
+        game.add("dora");
+        game.save();
+        _exit(0);
+    };
+    addWithScore(table, "eve", 8);
+    table.save();
+    table.load();
+    EXPECT_EQ(scoreList.size(), 5u + 2 * Rounds) << readScores();
 }
 
 // A score file that is there but cannot be read must survive a stored name byte for byte,

@@ -2,6 +2,7 @@
 // rename) all the while, each read gives the content or the reader's failure; none blocks.
 #include <sys/stat.h>
 
+#include <assimp/scene.h>
 #include <assimp/Importer.hpp>
 #include <atomic>
 #include <chrono>
@@ -25,7 +26,11 @@ TEST_F(SwappedFileTest, EveryReaderGivesTheContentOrItsFailureWithoutBlocking) {
         std::string path, failure;
         std::function<std::string()> read;
     } readers[] = {
-        {"Smoke.obj", "0", [] { return std::to_string(Model::import("Smoke.obj") != nullptr); }},
+        {"Smoke.obj", "failed", [] {
+             const std::unique_ptr<Assimp::Importer> imported = Model::import("Smoke.obj");
+             if (!imported) return std::string("failed");
+             const aiScene* scene = imported->GetScene();
+             return scene->mNumMeshes ? std::to_string(scene->mMeshes[0]->mNumVertices) : std::string("no mesh"); }},
         {"Smoke.png", "0", [] { return std::to_string(DecodedImage("Smoke.png").width()); }},
         {"settings.ini", "1280", [] { return std::to_string(ReadWindowSettings("settings.ini").width); }},
         {ScoreTable::FilePath, "file could not be opened0", [&table] {

@@ -35,7 +35,8 @@ using WallTest = WorldTest;
 TEST_F(WallTest, SwingsBetweenMinus10And40OnSummedFrameTime) {
     auto* wall = new object::Wall("wall1", nullptr, glm::mat4(1.0f));
     objects.emplace_back(wall);
-    wall->setModel({Mesh(), objtest::CookBox(glm::vec3(-1.0f, -4.0f, -10.0f), glm::vec3(1.0f, 4.0f, 10.0f))});
+    wall->setModel(LoadedModel(Mesh(), objtest::CookBox(glm::vec3(-1.0f, -4.0f, -10.0f), glm::vec3(1.0f, 4.0f, 10.0f)),
+                               glm::vec3(0.0f), glm::vec3(0.0f)));
     wall->material = physics->createMaterial(1.0f, 1.0f, 1.0f);
     wall->createActor(physics, ActorKind::StaticMesh);
     ASSERT_NE(wall->staticActor, nullptr);
@@ -125,7 +126,9 @@ TEST_F(PyramidTest, BoxBarrelsStayStackedForTenSeconds) {
     auto* platform = new object::Platform("right", nullptr, glm::mat4(1.0f));
     objects.emplace_back(platform);
     // A block whose top is where the first barrel's bottom stands: y 2.5 - 1.5.
-    platform->setModel({Mesh(), objtest::CookBox(glm::vec3(-10.0f, -1.0f, -20.0f), glm::vec3(10.0f, 1.0f, 20.0f))});
+    platform->setModel(LoadedModel(Mesh(),
+                                   objtest::CookBox(glm::vec3(-10.0f, -1.0f, -20.0f), glm::vec3(10.0f, 1.0f, 20.0f)),
+                                   glm::vec3(0.0f), glm::vec3(0.0f)));
     std::vector<object::Barrel*> barrels;
     for (int i = 0; i < 15; ++i) {
         auto* barrel = new object::Barrel("b" + std::to_string(i + 1), nullptr, glm::mat4(1.0f));
@@ -141,7 +144,6 @@ TEST_F(PyramidTest, GameModelsStayStackedForTenSeconds) {
     ASSERT_TRUE(testsupport::TrackedFilesPresent(
         {"./res/Models/testQuader.obj", "./res/Models/Fass.obj", "./res/Models/spielfeld.obj"}));
     LoadedModel tile = Model("./res/Models/spielfeld.obj").load(cooking, physics);
-    tile.mesh.release();
     auto* platform = new object::Platform("right", nullptr, glm::mat4(1.0f));
     objects.emplace_back(platform);
     platform->setModel(Model("./res/Models/testQuader.obj").load(cooking, physics));
@@ -153,7 +155,7 @@ TEST_F(PyramidTest, GameModelsStayStackedForTenSeconds) {
         barrel->setModel(barrelModel.load(cooking, physics));
         barrels.push_back(barrel);
     }
-    if (tile.triangleMesh != nullptr) tile.triangleMesh->release();
+    tile.release();
     EXPECT_LT(PyramidDrift(world, objects, platform, barrels, tile.boundsMax.z - tile.boundsMin.z), 1.0f);
 }
 

@@ -11,8 +11,11 @@
 #include <string>
 
 #include "platform/ReadableFile.h"
+#include "platform/RegularFile.h"
 
 namespace fs = std::filesystem;
+
+constexpr int64_t Limit = 1 << 20;
 
 namespace {
 
@@ -61,7 +64,7 @@ TEST_F(ReadableFileTest, TellsReadableMissingAndUnreadablePathsApart) {
     }
 }
 
-TEST_F(ReadableFileTest, ReadWholeFileGivesTheContentOrTheReason) {
+TEST_F(ReadableFileTest, ReadAllGivesTheContentOrTheReason) {
     std::string big(200000, 'x');
     big[123456] = '\0';  // binary content comes through whole
     std::ofstream(at("big.bin"), std::ios::binary) << big;
@@ -69,18 +72,18 @@ TEST_F(ReadableFileTest, ReadWholeFileGivesTheContentOrTheReason) {
 
     std::string content;
     std::string reason;
-    EXPECT_TRUE(os::ReadWholeFile(at("big.bin"), content, reason));
+    EXPECT_TRUE(os::RegularFile(at("big.bin")).readAll(content, reason, Limit));
     EXPECT_EQ(content, big);
     EXPECT_EQ(reason, "");
 
-    EXPECT_FALSE(os::ReadWholeFile(at("folder"), content, reason));
+    EXPECT_FALSE(os::RegularFile(at("folder")).readAll(content, reason, Limit));
     EXPECT_EQ(reason, "Is a directory");
     EXPECT_EQ(content, "");
-    EXPECT_FALSE(os::ReadWholeFile(at("missing"), content, reason));
+    EXPECT_FALSE(os::RegularFile(at("missing")).readAll(content, reason, Limit));
     EXPECT_EQ(reason, "No such file or directory");
     // A regular file whose read fails: /proc/self/mem has nothing mapped at offset 0.
     EXPECT_TRUE(os::IsReadableFile("/proc/self/mem"));
-    EXPECT_FALSE(os::ReadWholeFile("/proc/self/mem", content, reason));
+    EXPECT_FALSE(os::RegularFile("/proc/self/mem").readAll(content, reason, Limit));
     EXPECT_EQ(reason, "Input/output error");
     EXPECT_EQ(content, "");
 }
@@ -97,7 +100,7 @@ TEST_F(ReadableFileTest, FileWithoutReadPermissionIsUnreadable) {
         const os::FileProbe probe = os::ProbeFile(at("secret.txt"));
         std::string content;
         std::string reason;
-        const bool read = os::ReadWholeFile(at("secret.txt"), content, reason);
+        const bool read = os::RegularFile(at("secret.txt")).readAll(content, reason, Limit);
         _exit(probe.state == os::FileState::Unreadable && probe.reason == "Permission denied" && !read &&
                       reason == "Permission denied"
                   ? 0

@@ -80,8 +80,7 @@ TEST(Mesh, LoadedMeshDrawsEveryIndex) {
     if (!EnsureGlContext()) GTEST_SKIP() << "no display";
     Shader* shader = MaterialProbeShader();
     rendertest::RecordingCooking cooking;
-    const LoadedModel loaded = Model(rendertest::DataDir() + "/bare.obj").load(&cooking, nullptr);
-    loaded.triangleMesh->release();
+    LoadedModel loaded = Model(rendertest::DataDir() + "/bare.obj").load(&cooking, nullptr);
     Mesh mesh = loaded.mesh;
     ASSERT_EQ(mesh.indices.size(), 6u);
     glUseProgram(shader->program);

@@ -116,11 +116,10 @@ TEST_F(ModelCacheTest, OneLoadPerFileGivesEveryObjectWhatModelLoadGives) {
     EXPECT_EQ(first.boundsMin, own.boundsMin);
     EXPECT_EQ(second.boundsMax, own.boundsMax);
 
-    EXPECT_EQ(first.ownership, LoadedModel::Ownership::Borrowed) << "the cache frees what it lends";
-    EXPECT_EQ(second.ownership, LoadedModel::Ownership::Borrowed);
-    EXPECT_EQ(own.ownership, LoadedModel::Ownership::Owned);
-    ownMesh.release();
-    own.triangleMesh->release();
+    EXPECT_FALSE(first.owns()) << "the cache frees what it lends";
+    EXPECT_FALSE(second.owns());
+    EXPECT_TRUE(own.owns());
+    own.release();
     ModelCache::releaseAll();  // while the cooking that counts is alive
 }
 
@@ -261,8 +260,7 @@ TEST_F(ModelCacheTest, FilesReadAheadGiveWhatAPlainLoadGivesAndAreDroppedWhenNot
     // Images decoded ahead for a file nobody loaded went with it.
     EXPECT_EQ(DecodedImage::held(), heldBefore);
     EXPECT_FALSE(AnyLive(a));
-    ownMesh.release();
-    own.triangleMesh->release();
+    own.release();
 }
 
 // A FIFO that nothing writes to, named as a material: an open of it would wait for good,

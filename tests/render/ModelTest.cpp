@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <memory>
 #include <thread>
+#include <type_traits>
+#include <utility>
 
 #include <assimp/Importer.hpp>
 
@@ -54,8 +56,7 @@ protected:
         if (!EnsureGlContext()) GTEST_SKIP() << "no display";
     }
     void TearDown() override {
-        if (loaded.triangleMesh) loaded.triangleMesh->release();
-        loaded.mesh.release();
+        loaded.release();
     }
     rendertest::RecordingCooking cooking;
     LoadedModel loaded;
@@ -64,12 +65,17 @@ protected:
 
 }  // namespace
 
+// What a load gives has one owner: it moves, and a copy would free the same objects again.
+using LoadResult = decltype(std::declval<Model&>().load(nullptr, nullptr));
+static_assert(!std::is_copy_constructible_v<LoadResult> && !std::is_copy_assignable_v<LoadResult> &&
+              std::is_nothrow_move_constructible_v<LoadResult>);
+
 TEST_F(ModelLoad, FirstMeshOnlyWithNegativeBoundsFlippedUvsAndOrderedTextures) {
     Model model(DataDir() + "/layered.obj");
     loaded = model.load(&cooking, nullptr);
 
     EXPECT_EQ(model.directory, DataDir());
-    EXPECT_EQ(loaded.ownership, LoadedModel::Ownership::Owned) << "the caller frees what it loads";
+    EXPECT_TRUE(loaded.owns()) << "the caller frees what it loads";
     // The second object at (5..6, 5..6, 5) stays out of the bounds.
     ExpectVec3(loaded.boundsMin, {-3.0f, -6.0f, -7.0f});
     ExpectVec3(loaded.boundsMax, {-1.0f, -4.0f, -1.0f});
@@ -117,8 +123,7 @@ TEST_F(ModelLoad, SecondLoadKeepsBoundsAndMakesNewGlObjects) {
     EXPECT_NE(second.mesh.vao, mesh.vao);
     EXPECT_NE(second.mesh.textures[0].id, mesh.textures[0].id);
     EXPECT_EQ(cooking.calls, 2);
-    second.triangleMesh->release();
-    second.mesh.release();
+    second.release();
 }
 
 TEST_F(ModelLoad, MissingUvsAndNormalsGetDefaults) {
@@ -197,10 +202,8 @@ TEST_F(ModelLoad, AnImportMadeAheadLoadsLikeTheFileItself) {
     LoadedModel again = model.load(&cooking, nullptr);
     EXPECT_EQ(again.mesh.indices, plain.indices);
     EXPECT_EQ(Model::import(DataDir() + "/no-such.obj"), nullptr);
-    for (LoadedModel* made : {&again, &plainModel}) {
-        made->mesh.release();
-        made->triangleMesh->release();
-    }
+    again.release();
+    plainModel.release();
 }
 
 TEST(ModelDeath, MissingFileEndsWithItsPath) {

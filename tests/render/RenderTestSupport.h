@@ -145,6 +145,8 @@ public:
         Live().push_back(this);
     }
     ~TempDir() { remove(); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
 
 private:
