@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <new>
 #include <optional>
 #include <sstream>
 #include <system_error>
@@ -88,9 +89,16 @@ os::FileState ReadScoreFile(std::vector<Score>& entries, std::string& rest, std:
         return file.readable() ? os::FileState::Unreadable : file.state();
     }
     if (version) *version = file.identity();
-    std::istringstream in(content);
-    ReadPairs(in, entries, rest);
-    SortScores(entries);
+    try {
+        std::istringstream in(content);
+        ReadPairs(in, entries, rest);
+        SortScores(entries);
+    } catch (const std::bad_alloc&) {
+        entries = std::vector<Score>();
+        rest = std::string();
+        reason = "out of memory";
+        return os::FileState::Unreadable;
+    }
     return os::FileState::Readable;
 }
 
@@ -207,13 +215,14 @@ enum class Replaced { Done, Stale, Failed };
 // Writes text to a new temporary file, pushes it to the disk and, unless the score file is no
 // longer the one read (Stale), renames it over the score file, so a failed write leaves the
 // old file as it was; then syncs the folder so that the rename itself survives a power cut.
-// Failed, with errno set, on failure. A check of read that is left out (null) always passes.
-Replaced ReplaceScoreFile(const std::string& text, int folder, const ReadVersion* read) {
+// Failed, with error set, on failure. A check of read that is left out (null) always passes.
+Replaced ReplaceScoreFile(const std::string& text, int folder, const ReadVersion* read, int& error) {
     std::string tempPath;
     const int fd = CreateTempFile(tempPath);
+    error = errno;
     if (fd < 0) return Replaced::Failed;
     bool done = WriteAll(fd, text) && ::fsync(fd) == 0;
-    int error = errno;
+    error = errno;
     if (::close(fd) != 0 && done) {
         done = false;
         error = errno;
@@ -230,7 +239,6 @@ Replaced ReplaceScoreFile(const std::string& text, int folder, const ReadVersion
     }
     if (done) error = errno;
     ::unlink(tempPath.c_str());
-    errno = error;
     return Replaced::Failed;
 }
 
@@ -269,6 +277,7 @@ void ScoreTable::save() {
 
     std::vector<Score> merged;
     Replaced outcome = Replaced::Stale;
+    int failure = 0;
     for (int reads = 1; outcome == Replaced::Stale; ++reads) {
         std::string unreadRest;
         std::string reason;
@@ -278,15 +287,21 @@ void ScoreTable::save() {
                       << "), so it is left as it is" << std::endl;
             return;
         }
-        merged.insert(merged.end(), pendingEntries.begin(), pendingEntries.end());
-        SortScores(merged);
         std::string text;
-        for (const Score& entry : merged) text += entry.name + " " + std::to_string(entry.score) + "\n";
-        if (!unreadRest.empty()) text += unreadRest + "\n";
-        outcome = ReplaceScoreFile(text, lock.folder(), reads < MaxSaveReads ? &read : nullptr);
+        try {
+            merged.insert(merged.end(), pendingEntries.begin(), pendingEntries.end());
+            SortScores(merged);
+            for (const Score& entry : merged) text += entry.name + " " + std::to_string(entry.score) + "\n";
+            if (!unreadRest.empty()) text += unreadRest + "\n";
+        } catch (const std::bad_alloc&) {
+            failure = ENOMEM;
+            outcome = Replaced::Failed;
+            break;
+        }
+        outcome = ReplaceScoreFile(text, lock.folder(), reads < MaxSaveReads ? &read : nullptr, failure);
     }
     if (outcome == Replaced::Failed) {
-        std::cerr << "Could not save scores to " << FilePath << ": " << std::strerror(errno) << std::endl;
+        std::cerr << "Could not save scores to " << FilePath << ": " << std::strerror(failure) << std::endl;
         return;
     }
     scoreList = merged;

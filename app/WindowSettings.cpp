@@ -1,6 +1,7 @@
 #include "app/WindowSettings.h"
 
 #include <iostream>
+#include <string>
 
 #include "platform/IniReader.h"
 
@@ -33,7 +34,11 @@ WindowSettings ReadWindowSettings() {
 
 WindowSettings ReadWindowSettings(const std::string& path) {
     const os::IniReader ini(path);
-    if (!ini.failure().empty()) std::cerr << "Settings file " << path << " not loaded: " << ini.failure() << std::endl;
+    // Said once: the same file is read again for the score overlay and the text.
+    static std::string said;
+    const std::string line = ini.failure().empty() ? std::string() : path + " not loaded: " + ini.failure();
+    if (!line.empty() && line != said) std::cerr << "Settings file " << line << std::endl;
+    said = line;
     WindowSettings settings;
     settings.width = PositiveOr(ini.getInt(SettingsSection, "width", DefaultWidth), DefaultWidth);
     settings.height = PositiveOr(ini.getInt(SettingsSection, "height", DefaultHeight), DefaultHeight);

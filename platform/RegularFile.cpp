@@ -145,7 +145,7 @@ bool RegularFile::readAll(std::string& content, std::string& reason, int64_t lim
         }
     } catch (const std::bad_alloc&) {
         content = std::string();
-        reason = "no memory for its " + std::to_string(bytes) + " bytes";
+        reason = "out of memory";  // short enough to need no allocation
         return false;
     }
     if (content.size() > static_cast<size_t>(limit)) {

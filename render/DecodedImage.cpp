@@ -16,15 +16,26 @@ std::atomic<int> heldImages{0};
 static_assert(DecodedImage::MaxFileBytes <= std::numeric_limits<DWORD>::max());
 
 void Refuse(const std::string& file, const std::string& reason) {
-    std::cerr << "Image " << file << " not loaded: " << reason << std::endl;
+    // One write, as the read-ahead thread may print beside the main thread.
+    std::cerr << "Image " + file + " not loaded: " + reason + "\n" << std::flush;
 }
 
-// Whether width x height is within MaxSide; says so when not.
-bool Fits(const std::string& file, unsigned width, unsigned height) {
-    if (width <= DecodedImage::MaxSide && height <= DecodedImage::MaxSide) return true;
-    Refuse(file, "claims " + std::to_string(width) + " x " + std::to_string(height) + " pixels, more than " +
-                     std::to_string(DecodedImage::MaxSide) + " a side");
-    return false;
+// Whether the header's size is within the limits; says so when not.
+bool Fits(const std::string& file, FIBITMAP* header) {
+    const unsigned width = FreeImage_GetWidth(header);
+    const unsigned height = FreeImage_GetHeight(header);
+    const int64_t bytes = int64_t{width} * height * FreeImage_GetBPP(header) / 8;
+    if (width > DecodedImage::MaxSide || height > DecodedImage::MaxSide) {
+        Refuse(file, "claims " + std::to_string(width) + " x " + std::to_string(height) + " pixels, more than " +
+                         std::to_string(DecodedImage::MaxSide) + " a side");
+        return false;
+    }
+    if (bytes > DecodedImage::MaxPixelBytes) {
+        Refuse(file, "claims " + std::to_string(bytes) + " bytes of pixels, more than " +
+                         std::to_string(DecodedImage::MaxPixelBytes));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -42,24 +53,22 @@ DecodedImage::DecodedImage(const std::string& file) {
     FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
     if (memory == nullptr) return;
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(memory, 0);
-    // The header's size first, where the format can give it alone: a small file may claim
-    // gigabytes of pixels.
+    // The header's size first: a small file may claim gigabytes of pixels.
+    FIBITMAP* header = nullptr;
     if (format != FIF_UNKNOWN && FreeImage_FIFSupportsNoPixels(format)) {
-        FIBITMAP* header = FreeImage_LoadFromMemory(format, memory, FIF_LOAD_NOPIXELS);
-        const bool fits = header == nullptr || Fits(file, FreeImage_GetWidth(header), FreeImage_GetHeight(header));
-        if (header) FreeImage_Unload(header);
-        if (!fits) {
-            FreeImage_CloseMemory(memory);
-            return;
-        }
-        FreeImage_SeekMemory(memory, 0, SEEK_SET);
+        header = FreeImage_LoadFromMemory(format, memory, FIF_LOAD_NOPIXELS);
+    } else if (format != FIF_UNKNOWN) {
+        Refuse(file, "its format gives no size before its pixels");
     }
-    FIBITMAP* loaded = format == FIF_UNKNOWN ? nullptr : FreeImage_LoadFromMemory(format, memory, 0);
-    FreeImage_CloseMemory(memory);
-    if (loaded && !Fits(file, FreeImage_GetWidth(loaded), FreeImage_GetHeight(loaded))) {
-        FreeImage_Unload(loaded);
+    const bool fits = header != nullptr && Fits(file, header);
+    if (header) FreeImage_Unload(header);
+    if (!fits) {
+        FreeImage_CloseMemory(memory);
         return;
     }
+    FreeImage_SeekMemory(memory, 0, SEEK_SET);
+    FIBITMAP* loaded = FreeImage_LoadFromMemory(format, memory, 0);
+    FreeImage_CloseMemory(memory);
     bitmap = loaded ? FreeImage_ConvertTo32Bits(loaded) : nullptr;
     if (loaded) FreeImage_Unload(loaded);
     if (bitmap == nullptr) return;

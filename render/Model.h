@@ -52,7 +52,8 @@ public:
     void useDecoded(std::map<std::string, DecodedImage> images);
 
     // Ends the process when the file is missing, cannot be imported or holds no mesh, and
-    // when it or a material file it names is a FIFO, a folder or unreadable.
+    // when it or a material file it names is a FIFO, a folder, unreadable or over
+    // RegularFileIOSystem::MaxFileBytes (one line more says its size).
     // Without a cooking object the triangle mesh is null. The caller owns the record it gives.
     LoadedModel load(phys::Cooking* cooking, phys::Physics* physics);
     std::vector<MeshTexture> loadTexturesOfType(aiMaterial* material, aiTextureType type, std::string typeName);

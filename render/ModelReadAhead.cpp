@@ -1,5 +1,7 @@
 #include "render/ModelReadAhead.h"
 
+#include <new>
+
 #include <system_error>
 #include <utility>
 
@@ -39,12 +41,18 @@ void ModelReadAhead::take(Model& model) {
 
 // Imports first: the images come after, as the main thread's other work leaves time.
 void ModelReadAhead::readAll() {
-    for (const std::string& path : paths) imports[path] = Model::import(path);
-    for (const std::string& path : paths) {
-        const Assimp::Importer* importer = imports[path].get();
-        if (importer == nullptr) continue;
-        std::map<std::string, DecodedImage>& decoded = images[path];
-        // An image that cannot be read is kept empty: the load makes the same empty texture of it.
-        for (const std::string& file : Model::textureFiles(importer->GetScene(), path)) decoded.try_emplace(file, file);
+    // Without the memory for more, what was read so far is used; the load reads the rest.
+    try {
+        for (const std::string& path : paths) imports[path] = Model::import(path);
+        for (const std::string& path : paths) {
+            const Assimp::Importer* importer = imports[path].get();
+            if (importer == nullptr) continue;
+            std::map<std::string, DecodedImage>& decoded = images[path];
+            // An image that cannot be read is kept empty: the load makes the same empty texture of it.
+            for (const std::string& file : Model::textureFiles(importer->GetScene(), path)) {
+                decoded.try_emplace(file, file);
+            }
+        }
+    } catch (const std::bad_alloc&) {
     }
 }

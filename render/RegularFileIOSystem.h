@@ -2,8 +2,8 @@
 // time the importer opens a file (the model and the material files it names) it is opened
 // through os::RegularFile and read from that descriptor only, so a FIFO in its place is
 // turned away instead of blocking the open. The importer opens the model up to three times
-// (Exists, its look at the file's head, the import), each open checked alike. Notes the
-// first file it turned away although something was there.
+// (Exists, which only looks, its look at the file's head, the import), each through
+// os::RegularFile. Notes the first file it turned away although something was there.
 #pragma once
 
 #include <assimp/DefaultIOSystem.h>
@@ -23,11 +23,11 @@ public:
     // importer only reads.
     Assimp::IOStream* Open(const char* file, const char* mode = "rb") override;
 
-    // The first path opened that holds a FIFO, a folder or a file without read permission;
-    // empty when there was none. A missing file is not noted: the importer reports it, or
+    // The first path opened that holds a FIFO, a folder, a file without read permission or
+    // one over MaxFileBytes (or that the import had no memory for); empty when there was none. A missing file is not noted: the importer reports it, or
     // goes on without it as it does for a material file.
     const std::string& refused() const;
-    // Why that file was refused when it was a regular file over MaxFileBytes; else empty.
+    // Why that file was refused when it was a regular file (too large, no memory); else empty.
     const std::string& refusedReason() const;
     // Notes a file the importer could not take: the first one noted stays.
     void refuse(const std::string& file, const std::string& reason);

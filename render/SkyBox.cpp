@@ -4,6 +4,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -47,8 +48,12 @@ const DecodedFace* DecodeFace(const char* path) {
     // pieces that cost the first set-up of a larger level some 10 ms. 32-bit rows have no
     // padding.
     const auto* bits = static_cast<const unsigned char*>(image.pixels());
-    DecodedFace face{image.width(), image.height(), {bits, bits + 4 * size_t{image.width()} * image.height()}};
-    return &decoded.emplace(*version, std::move(face)).first->second;
+    try {
+        DecodedFace face{image.width(), image.height(), {bits, bits + 4 * size_t{image.width()} * image.height()}};
+        return &decoded.emplace(*version, std::move(face)).first->second;
+    } catch (const std::bad_alloc&) {
+        return nullptr;  // no memory for the copy: the face fails like an unreadable one
+    }
 }
 
 }  // namespace

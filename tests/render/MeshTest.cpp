@@ -81,7 +81,7 @@ TEST(Mesh, LoadedMeshDrawsEveryIndex) {
     Shader* shader = MaterialProbeShader();
     rendertest::RecordingCooking cooking;
     LoadedModel loaded = Model(rendertest::DataDir() + "/bare.obj").load(&cooking, nullptr);
-    Mesh mesh = loaded.mesh;
+    Mesh& mesh = loaded.mesh;
     ASSERT_EQ(mesh.indices.size(), 6u);
     glUseProgram(shader->program);
     GLuint query = 0;
